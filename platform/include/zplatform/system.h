@@ -1,0 +1,60 @@
+// Small services of the operating system the rest of the program needs.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// Login name of the effective user (getpwuid); empty when unknown.
+std::string userName();
+
+struct SystemVersion {
+    int platformId;   // 2: the NT family, which is what this platform reports
+    int major;        // kernel major version
+    int minor;
+    std::string release;   // uname release text
+};
+SystemVersion systemVersion();
+
+// $TMPDIR when it names a directory, otherwise /tmp; no trailing '/'.
+std::string tempDirectory();
+
+// Creates a new empty file "<dir>/<prefix>XXXXXX<suffix>" exclusively and
+// returns its path; empty on failure.
+std::string createUniqueTempFile(std::string_view dir, std::string_view prefix, std::string_view suffix = {});
+
+// Full path of the running executable (/proc/self/exe).
+std::string executablePath();
+
+// errno captured at a failing call, and the system's text for it.
+int lastError();
+std::string errorText(int code);
+
+// Splits one command-line text into arguments by the Windows rules (blanks
+// separate, double quotes group, backslashes before a quote escape it, "" in a
+// quoted run is a literal quote). No shell is involved.
+std::vector<std::string> splitCommandLine(std::string_view commandLine);
+
+struct SpawnResult {
+    bool started = false;   // false: the program could not be run
+    int exitCode = -1;      // the exit status, or 128 + signal
+    int error = 0;          // errno when not started
+};
+// Runs a program (looked up in PATH when it has no '/') with arguments and
+// waits for it.
+SpawnResult spawnAndWait(const std::vector<std::string>& argv, const std::string& workingDir = {});
+SpawnResult spawnAndWait(std::string_view commandLine, const std::string& workingDir = {});
+
+// Creates a directory and every missing parent; true when it is a directory
+// afterwards.
+bool forceDirectories(const std::string& path);
+bool directoryExists(const std::string& path);
+bool fileExists(const std::string& path);
+
+// Writes a whole file atomically: temporary file beside it, fsync, rename.
+bool writeFileAtomically(const std::string& path, std::string_view contents);
+
+}  // namespace platform

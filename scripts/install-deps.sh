@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests, the benchmarks and the
+# fuzz targets need. Safe to run again: it only asks apt for what is missing.
+set -euo pipefail
+
+packages=(
+  build-essential g++ cmake ninja-build pkg-config
+  clang libclang-rt-14-dev          # libFuzzer and sanitizer runtimes
+  libgtest-dev libgmock-dev libbenchmark-dev
+  zlib1g-dev libcurl4-openssl-dev nlohmann-json3-dev
+  python3                           # small HTTP/TCP peers started by tests
+  gzip                              # baseline of the packing benchmark
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

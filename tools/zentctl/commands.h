@@ -1,0 +1,17 @@
+// zentctl subcommands: each takes the arguments after its own name and
+// returns the process exit status (2 for usage errors).
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zentctl {
+
+using Args = std::vector<std::string>;
+
+int usageError(const std::string& message);   // prints "zentctl: message" and the usage; returns 2
+
+int cmdReg(const Args& args);
+int cmdSettings(const Args& args);
+
+}  // namespace zentctl

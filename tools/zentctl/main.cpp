@@ -1,0 +1,52 @@
+// zentctl: the command line of the print client.
+#include "commands.h"
+
+#include <cstring>
+#include <iostream>
+#include <string_view>
+
+namespace zentctl {
+
+namespace {
+
+struct Command {
+    std::string_view name;
+    int (*run)(const Args&);
+    std::string_view usage;
+};
+
+// Keep one line per subcommand; the usage text is printed as it stands.
+constexpr Command commands[] = {
+    {"reg", cmdReg, "reg get|set|delete|list HIVE KEY [NAME [VALUE]] [--dword]"},
+    {"settings", cmdSettings, "settings"},
+};
+
+void printUsage(std::ostream& out) {
+    out << "usage:\n";
+    for (const auto& c : commands) out << "  zentctl " << c.usage << "\n";
+    out << "HIVE is HKLM (machine) or HKCU (user).\n";
+}
+
+}  // namespace
+
+int usageError(const std::string& message) {
+    std::cerr << "zentctl: " << message << "\n";
+    printUsage(std::cerr);
+    return 2;
+}
+
+}  // namespace zentctl
+
+int main(int argc, char** argv) {
+    using namespace zentctl;
+    if (argc < 2) return usageError("no command given");
+    std::string_view name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        printUsage(std::cout);
+        return 0;
+    }
+    Args args(argv + 2, argv + argc);
+    for (const auto& c : commands)
+        if (c.name == name) return c.run(args);
+    return usageError("unknown command '" + std::string(name) + "'");
+}
