@@ -65,12 +65,12 @@ void writeFile(const std::string& path, const std::string& contents) {
 
 std::string binDir() {
     const char* d = std::getenv("ZENTROPE_BIN_DIR");
-    return d ? d : fs::canonical("/proc/self/exe").parent_path().string();
+    return d ? d : ZENTROPE_TEST_BIN_DIR;
 }
 
 std::string sourceDir() {
     const char* d = std::getenv("ZENTROPE_SOURCE_DIR");
-    return d ? d : ".";
+    return d ? d : ZENTROPE_TEST_SOURCE_DIR;
 }
 
 ProcessResult run(const std::vector<std::string>& argv, const std::string& stdinText) {

@@ -18,12 +18,23 @@ public:
     static std::string iHTMLDecode(const std::string& text);
     static std::string iHTMLEncode(const std::string& text);
 
-    // Splitting at delimiter characters; maxParts 0 means no limit.
+    // Splitting at delimiter bytes. Leading delimiters are skipped; AnsiSplit
+    // takes a run of delimiters as one, AnsiSplit2 makes an empty part of every
+    // further delimiter of a run. With maxParts (0: no limit) the last part is
+    // the rest of the text, delimiters included.
     static void AnsiSplit(const std::string& text, const std::string& delimiters, StringList& parts, int maxParts);
     static void AnsiSplit2(const std::string& text, const std::string& delimiters, StringList& parts, int maxParts);
 
-    // HTTP through libcurl. errorCode and response may be null. A response
-    // whose first word is "Error" (any case) counts as a failure.
+    // HTTP/1.0 through libcurl (agent "ORLO Vestra", referrer when not empty).
+    // PostData sends the names and iHTMLEncode'd values as a urlencoded form;
+    // GetHttpData sends a GET. The URL's port and query are used; redirects are
+    // followed; HTTPS checks the certificate chain but not the host name. The
+    // HTTP status is not judged: the body is, read by the IEReadFile rule. A body whose first word is "Error" (any
+    // case) fails and leaves *response alone; any other body succeeds and is
+    // stored in *response. When no answer arrives (bad URL, connection
+    // refused, 60 s without progress, a body over 64 MiB) the CURLcode, e.g. 7 for a refused
+    // connection, is appended in decimal to *response and stored in
+    // *errorCode. errorCode and response may be null.
     static bool PostData(const std::string& url, const StringList& names, const StringList& values,
                          int* errorCode, std::string* response, const std::string& referrer);
     static bool GetHttpData(const std::string& url, int* errorCode, std::string* response,
@@ -32,8 +43,10 @@ public:
     // contributing only up to its first zero byte.
     static std::string IEReadFile(const std::string& body);
 
-    // A new, empty, unique file in the temporary directory named
-    // "<counter>.<ext>", the extension cut to three characters.
+    // A new, empty, unique file "<dir>/<counter>.<ext>": dir is $TMPDIR or
+    // /tmp (the current directory when neither exists or can be made), the
+    // extension is cut to three characters. Created exclusively (mode 0600).
+    // Empty, with errno set, when the file cannot be created.
     static std::string AnsiTempFileName(const std::string& extension);
     // The same as a new[]-allocated C string the caller delete[]s; null on failure.
     static char* TempFileName(const char* extension);
