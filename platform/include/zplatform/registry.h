@@ -11,7 +11,7 @@
 // it again; writes take an exclusive lock file, re-read the hive, change it,
 // write a temporary file, fsync it and rename it into place, so concurrent
 // writers in other processes lose nothing and a crash leaves the old or the
-// new file, never half of one.
+// new file, never half of one. Failing calls leave errno set (see errorText).
 #pragma once
 
 #include <cstdint>
@@ -29,19 +29,21 @@ enum class Hive { LocalMachine, CurrentUser };
 // $XDG_CONFIG_HOME/zentrope/user.reg, or ~/.config/zentrope/user.reg).
 std::string hiveFile(Hive hive);
 
-// Whether the current user may write the hive (the file is writable, or it is
-// absent and its nearest existing directory is writable).
+// Whether the current user may write the hive: the file and its directory are
+// writable (a write renames a new file into place), or the file is absent and
+// its nearest existing directory is writable.
 bool hiveWritable(Hive hive);
 
-// Lines of a hive file that could not be parsed, as "FILE:LINE: text". They are
-// reported once per process on stderr, kept verbatim when the file is
+// Lines of a hive file that could not be parsed, as "FILE:LINE: reason: text".
+// They are reported once per process on stderr, kept verbatim when the file is
 // rewritten, and otherwise ignored: a typo never costs the other settings.
 std::vector<std::string> hiveDiagnostics(Hive hive);
 
 class RegKey {
 public:
     // Opens an existing key; nullopt when the key (or its hive file) is absent
-    // or unreadable.
+    // or unreadable. A key exists when it or one of its subkeys has a section.
+    // Paths are like "SOFTWARE\\ORLO Vestra\\Zentrope Client" (no hive name).
     static std::optional<RegKey> openReadOnly(Hive hive, std::string_view path);
     // Opens a key for writing, creating it (and the hive file) when absent;
     // nullopt when that fails (for example no write permission).
@@ -60,12 +62,15 @@ public:
     std::optional<std::uint32_t> readDword(std::string_view name) const;
     // Names of the values of this key, in file order.
     std::vector<std::string> valueNames() const;
+    // The values as the hive file holds them: "Name"="text", "Name"=dword:0000000a.
+    std::vector<std::string> valueLines() const;
 
     // Writes need a key opened with openOrCreate; each returns false on failure.
+    // Names and texts must fit on one line (no CR, LF or NUL: EINVAL).
     bool writeString(std::string_view name, std::string_view value);
     bool writeDword(std::string_view name, std::uint32_t value);
-    bool deleteValue(std::string_view name);   // false when the value was absent
-    bool deleteAllValues();
+    bool deleteValue(std::string_view name);   // false (errno ENOENT) when the value was absent
+    bool deleteAllValues();                    // subkeys and other keys stay
 
 private:
     RegKey(Hive hive, std::string path, bool writable)

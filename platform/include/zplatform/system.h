@@ -1,6 +1,7 @@
 // Small services of the operating system the rest of the program needs.
 #pragma once
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,6 +48,10 @@ struct SpawnResult {
 // waits for it.
 SpawnResult spawnAndWait(const std::vector<std::string>& argv, const std::string& workingDir = {});
 SpawnResult spawnAndWait(std::string_view commandLine, const std::string& workingDir = {});
+// spawnAndWait({"gs", "-q"}) means argv, not a command line.
+inline SpawnResult spawnAndWait(std::initializer_list<std::string> argv, const std::string& workingDir = {}) {
+    return spawnAndWait(std::vector<std::string>(argv), workingDir);
+}
 
 // Creates a directory and every missing parent; true when it is a directory
 // afterwards.

@@ -1,0 +1,165 @@
+// Temporary directory, unique and atomically written files, directories.
+#include "system_files.h"
+
+#include <zplatform/system.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace platform {
+
+namespace detail {
+
+ErrnoKeeper::ErrnoKeeper() : saved_(errno) {}
+ErrnoKeeper::~ErrnoKeeper() { errno = saved_; }
+
+bool readWholeFile(const std::string& path, std::string& out) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    std::string data;
+    char buf[16384];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ErrnoKeeper keep;
+            ::close(fd);
+            return false;
+        }
+        if (n == 0) break;
+        data.append(buf, size_t(n));
+    }
+    ::close(fd);
+    out = std::move(data);
+    return true;
+}
+
+std::string parentDirectory(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    auto end = path.find_last_not_of('/', slash);
+    return end == std::string::npos ? "/" : path.substr(0, end + 1);
+}
+
+std::string atomicTempPrefix(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    return "." + (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp-";
+}
+
+}  // namespace detail
+
+namespace {
+
+using detail::ErrnoKeeper;
+
+std::string joinPath(const std::string& dir, std::string_view name) {
+    return (dir == "/" ? std::string() : dir) + "/" + std::string(name);
+}
+
+// The umask without changing it (umask() itself would, racing other threads).
+mode_t currentUmask() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("Umask:", 0) == 0) return mode_t(std::strtoul(line.c_str() + 6, nullptr, 8));
+    return 022;
+}
+
+bool writeAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        data.remove_prefix(size_t(n));
+    }
+    return true;
+}
+
+// Writes through a symbolic link rather than replacing the link itself.
+std::string resolveLink(const std::string& path) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char resolved[PATH_MAX];
+    return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+}
+
+}  // namespace
+
+std::string tempDirectory() {
+    if (const char* env = std::getenv("TMPDIR"); env && *env && directoryExists(env)) {
+        std::string dir = env;
+        while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+        return dir;
+    }
+    return "/tmp";
+}
+
+std::string createUniqueTempFile(std::string_view dir, std::string_view prefix, std::string_view suffix) {
+    std::string name = joinPath(std::string(dir), prefix) + "XXXXXX" + std::string(suffix);
+    int fd = ::mkostemps(name.data(), int(suffix.size()), O_CLOEXEC);
+    if (fd < 0) return {};
+    ::close(fd);
+    return name;
+}
+
+bool forceDirectories(const std::string& path) {
+    if (path.empty()) {
+        errno = ENOENT;
+        return false;
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(path, ec);
+    if (directoryExists(path)) return true;
+    errno = ec ? ec.value() : ENOTDIR;
+    return false;
+}
+
+bool directoryExists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool fileExists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool writeFileAtomically(const std::string& path, std::string_view contents) {
+    const std::string target = resolveLink(path);
+    const std::string dir = detail::parentDirectory(target);
+    std::string temp = joinPath(dir, detail::atomicTempPrefix(target)) + "XXXXXX";
+    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+
+    // The new file keeps the old one's permissions; a new file gets the usual ones.
+    struct stat st;
+    mode_t mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : (0666 & ~currentUmask());
+    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, contents) && ::fsync(fd) == 0;
+    if (!ok) {
+        ErrnoKeeper keep;
+        ::close(fd);
+        ::unlink(temp.c_str());
+        return false;
+    }
+    if (::close(fd) != 0 || ::rename(temp.c_str(), target.c_str()) != 0) {
+        ErrnoKeeper keep;
+        ::unlink(temp.c_str());
+        return false;
+    }
+    // Make the rename itself durable; some file systems cannot fsync a directory.
+    int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
+}  // namespace platform
