@@ -1,1 +1,0 @@
-// Placeholder translation unit until the library has sources of its own.
