@@ -15,8 +15,12 @@ std::string userName() {
     std::string buf(16384, '\0');
     passwd pw;
     passwd* found = nullptr;
-    if (::getpwuid_r(::geteuid(), &pw, buf.data(), buf.size(), &found) != 0 || !found || !pw.pw_name)
+    int rc = ::getpwuid_r(::geteuid(), &pw, buf.data(), buf.size(), &found);
+    if (rc != 0 || !found || !pw.pw_name) {
+        // The caller reports the failure with the system's text for errno.
+        if (rc != 0) errno = rc;
         return {};
+    }
     return pw.pw_name;
 }
 
