@@ -1,0 +1,227 @@
+#include "server_process.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <ctime>
+#include <stdexcept>
+#include <thread>
+
+#include <gtest/gtest.h>
+#include <zcodec/pipeline.h>
+#include <zcodec/streams.h>
+
+extern char** environ;
+
+namespace servertest {
+
+Bytes bytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
+std::string text(const Bytes& data) { return std::string(data.begin(), data.end()); }
+
+ServerProcess::ServerProcess(const std::string& configJson, const std::map<std::string, std::string>& files) {
+    for (const auto& [name, content] : files) testenv::writeFile(dir_.file(name), content);
+    testenv::writeFile(dir_.file("server.json"), configJson);
+    start(dir_.file("server.json"));
+}
+
+ServerProcess::ServerProcess(const ConfigFile& config) { start(config.path); }
+
+void ServerProcess::start(const std::string& configPath) {
+    const std::vector<std::string> argv = {testenv::binDir() + "/zentserver",
+                                           "--port", "0",
+                                           "--config", configPath,
+                                           "--spool", spoolDir(),
+                                           "--log", dir_.file("server.log")};
+    int out[2];
+    if (pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_adddup2(&fa, out[1], 1);
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    const int rc = posix_spawn(&pid_, args[0], &fa, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&fa);
+    close(out[1]);
+    if (rc != 0) {
+        close(out[0]);
+        pid_ = -1;
+        ADD_FAILURE() << "cannot start " << argv[0];
+        throw std::runtime_error("spawn failed");
+    }
+    // The first line names the port; the rest of stdout is not needed.
+    std::string line;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (line.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        pollfd p{out[0], POLLIN, 0};
+        if (poll(&p, 1, 100) <= 0) continue;
+        char buf[256];
+        const ssize_t n = read(out[0], buf, sizeof buf);
+        if (n <= 0) break;
+        line.append(buf, std::size_t(n));
+    }
+    close(out[0]);
+    const std::string prefix = "listening on 127.0.0.1:";
+    if (line.rfind(prefix, 0) != 0) {
+        ADD_FAILURE() << "unexpected first line from zentserver: \"" << line << "\"";
+        throw std::runtime_error("server did not start");
+    }
+    port_ = std::stoi(line.substr(prefix.size()));
+}
+
+ServerProcess::~ServerProcess() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    // A clean stop; under the sanitizers a report also ends it otherwise.
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "zentserver ended with status " << status;
+}
+
+bool ServerProcess::alive() {
+    int status = 0;
+    return pid_ > 0 && waitpid(pid_, &status, WNOHANG) == 0;
+}
+
+bool ServerProcess::logShows(const std::string& text) const {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (log().find(text) == std::string::npos) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+Bytes pack(encdec::TransportType transport, const Bytes& plain) {
+    encdec::MemoryStream in(plain), out;
+    encdec::EncCmpThread t(false, transport, &in, &out);
+    t.WaitFor();
+    EXPECT_TRUE(t.IsSuccessful()) << "packing with type " << int(transport);
+    return out.bytes();
+}
+
+Bytes unpack(encdec::TransportType transport, const Bytes& packed, bool& ok) {
+    encdec::MemoryStream in(packed), out;
+    encdec::DecUncmpThread t(false, transport, &in, &out);
+    t.WaitFor();
+    ok = t.IsSuccessful();
+    Bytes result = out.bytes();
+    result.resize(std::size_t(t.GetOutputSize()));
+    return result;
+}
+
+int connectLocal(int port) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(std::uint16_t(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+void sendAll(int fd, const Bytes& data) {
+    std::size_t sent = 0;
+    while (sent < data.size()) {
+        const ssize_t n = send(fd, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
+        if (n <= 0) return;   // the server may close early on purpose
+        sent += std::size_t(n);
+    }
+}
+
+namespace {
+
+bool readExactly(int fd, std::uint8_t* buffer, std::size_t n, int timeoutMs) {
+    std::size_t got = 0;
+    while (got < n) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, timeoutMs) <= 0) return false;
+        const ssize_t r = recv(fd, buffer + got, n - got, 0);
+        if (r <= 0) return false;
+        got += std::size_t(r);
+    }
+    return true;
+}
+
+}  // namespace
+
+WireAnswer readAnswer(int fd, int timeoutMs) {
+    WireAnswer a;
+    std::uint8_t image[encdec::kCommHeaderSize];
+    if (!readExactly(fd, image, sizeof image, timeoutMs)) return a;
+    a.header.SetData(image, sizeof image);
+    Bytes packed(std::size_t(a.header.Size));
+    if (!readExactly(fd, packed.data(), packed.size(), timeoutMs)) return a;
+    a.received = true;
+    if (a.header.Enccmp == encdec::ttNone) {
+        a.payload = packed;
+        a.unpacked = true;
+    } else if (!packed.empty()) {
+        a.payload = unpack(a.header.Enccmp, packed, a.unpacked);
+    }
+    return a;
+}
+
+bool closedByPeer(int fd, int timeoutMs) {
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, timeoutMs) <= 0) return false;
+    char c;
+    return recv(fd, &c, 1, 0) <= 0;
+}
+
+Bytes requestHeader(const Request& r, std::int32_t packedSize) {
+    encdec::TCommHeader h;
+    h.SetEnccmp(r.transport);
+    h.SetVersion(r.version);
+    h.SetSize(packedSize);
+    h.SetUncSize(r.transport == encdec::ttCompress || r.transport == encdec::ttCompressEncrypt
+                     ? std::int32_t(r.payload.size())
+                     : 0);
+    h.SetTime(std::int32_t(std::time(nullptr)));
+    h.SetSession(r.session);
+    h.SetCommand(r.command);
+    return Bytes(h.GetData(), h.GetData() + encdec::kCommHeaderSize);
+}
+
+WireAnswer exchange(int port, const Request& r) {
+    const int fd = connectLocal(port);
+    if (fd < 0) {
+        ADD_FAILURE() << "cannot connect to port " << port;
+        return WireAnswer();
+    }
+    const Bytes packed = pack(r.transport, r.payload);
+    Bytes wire = requestHeader(r, std::int32_t(packed.size()));
+    wire.insert(wire.end(), packed.begin(), packed.end());
+    sendAll(fd, wire);
+    WireAnswer a = readAnswer(fd);
+    close(fd);
+    return a;
+}
+
+std::int32_t be32(const Bytes& d, std::size_t at) {
+    if (d.size() < at + 4) return 0;
+    return std::int32_t(std::uint32_t(d[at]) << 24 | std::uint32_t(d[at + 1]) << 16 | std::uint32_t(d[at + 2]) << 8 |
+                        d[at + 3]);
+}
+
+std::vector<std::string> fields(const std::string& text, char separator) {
+    std::vector<std::string> out(1);
+    for (char c : text) {
+        if (c == separator) out.emplace_back();
+        else out.back() += c;
+    }
+    return out;
+}
+
+}  // namespace servertest

@@ -1,0 +1,37 @@
+// Payloads in and out of their wire form, as the header's transport type
+// says, with the transport cipher and gzip. Unpacking is bounded: a payload
+// that would unpack to more than the limit is refused, not allocated.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include <zcodec/commheader.h>
+
+namespace zentserver {
+
+using Bytes = std::vector<std::uint8_t>;
+
+enum class UnpackStatus { Ok, BadTransport, BadCipher, BadGzip, TooLarge };
+
+struct Unpacked {
+    UnpackStatus status = UnpackStatus::Ok;
+    Bytes data;
+};
+
+const char* describe(UnpackStatus status);
+
+// Deciphers (types 1, 3, 5) and decompresses (types 2 to 5). Decompression
+// passes data that does not start with the gzip signature through unchanged,
+// as the client's gzip reader does; after a gzip member, further members are
+// read and anything else is ignored.
+Unpacked unpackPayload(int transport, const Bytes& packed, std::int64_t maxUnpacked);
+
+// Packs as the client's packing side does: 1 and 5 encipher, 2 compresses,
+// 3 compresses then enciphers, 0 and 4 send the bytes as they are.
+Bytes packPayload(encdec::TransportType transport, const Bytes& plain);
+
+// gzip at level 9, the format the client's gzip writer makes.
+Bytes gzipCompress(const Bytes& plain);
+
+}  // namespace zentserver

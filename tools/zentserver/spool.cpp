@@ -1,0 +1,153 @@
+#include "spool.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <stdexcept>
+
+#include "text_util.h"
+
+namespace zentserver {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char kJobFile[] = "job.bin";
+const char kMetaFile[] = "meta.json";
+
+std::string hex(const std::uint8_t* data, std::size_t n) {
+    static const char digits[] = "0123456789abcdef";
+    std::string s;
+    for (std::size_t i = 0; i < n; ++i) {
+        s += digits[data[i] >> 4];
+        s += digits[data[i] & 15];
+    }
+    return s;
+}
+
+// Writes and flushes a whole file to disk; false with errno text in error.
+bool writeDurably(const std::string& path, const void* data, std::size_t n, std::string& error) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    const auto* p = static_cast<const char*>(data);
+    while (n > 0) {
+        const ssize_t w = ::write(fd, p, n);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) {
+            error = path + ": " + std::strerror(errno);
+            ::close(fd);
+            return false;
+        }
+        p += w;
+        n -= std::size_t(w);
+    }
+    const bool ok = ::fsync(fd) == 0;
+    if (!ok) error = path + ": " + std::strerror(errno);
+    return ::close(fd) == 0 && ok;
+}
+
+void syncDirectory(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+std::string metaText(const JobPackage& job, const JobOrigin& origin) {
+    using nlohmann::json;
+    json meta = {
+        {"session", origin.session},
+        {"printer", job.printer},
+        {"path", job.path},
+        {"document", job.document},
+        {"user", origin.user},
+        {"peer", origin.peer},
+        {"received", utcTimeText(origin.receivedAt)},
+        {"transport", origin.transport},
+        {"block_hex", hex(job.rawBlock.data(), job.rawBlock.size())},
+        {"block",
+         {{"length", job.block.length},
+          {"server_flags", job.block.serverFlags},
+          {"paper_width", job.block.paperWidth},
+          {"paper_height", job.block.paperHeight},
+          {"pages", job.block.pages},
+          {"copies", job.block.copies},
+          {"paper_size", job.block.paperSize},
+          {"color", job.block.color}}},
+        {"job_file", kJobFile},
+        {"job_bytes", job.job.size()},
+    };
+    // Names arrive in the client's 8-bit code page; bytes that are not UTF-8
+    // are replaced rather than refused.
+    return meta.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
+// The highest number among existing "job-N-..." directories, so a restarted
+// server never reuses a name.
+std::uint64_t highestJobNumber(const std::string& dir) {
+    std::uint64_t highest = 0;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(dir, ec)) {
+        const std::string name = entry.path().filename().string();
+        unsigned long long n = 0;
+        if (std::sscanf(name.c_str(), "job-%llu-", &n) == 1 && n > highest) highest = n;
+    }
+    return highest;
+}
+
+}  // namespace
+
+Spool::Spool(std::string directory) : directory_(std::move(directory)) {
+    std::error_code ec;
+    fs::create_directories(directory_, ec);
+    if (!fs::is_directory(directory_, ec))
+        throw std::runtime_error("cannot create the spool directory \"" + directory_ + "\"");
+    next_ = highestJobNumber(directory_) + 1;
+}
+
+std::string Spool::store(const JobPackage& job, const JobOrigin& origin, std::string& error) {
+    // Built under a temporary name and renamed when complete.
+    std::string incoming = directory_ + "/.incoming-XXXXXX";
+    if (!::mkdtemp(incoming.data())) {
+        error = directory_ + ": " + std::strerror(errno);
+        return "";
+    }
+    const std::string meta = metaText(job, origin);
+    std::error_code ec;
+    if (!writeDurably(incoming + "/" + kJobFile, job.job.data(), job.job.size(), error) ||
+        !writeDurably(incoming + "/" + kMetaFile, meta.data(), meta.size(), error)) {
+        fs::remove_all(incoming, ec);
+        return "";
+    }
+    syncDirectory(incoming);
+
+    std::lock_guard lock(mutex_);
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        const std::string name = "job-" + std::to_string(next_++) + "-s" + std::to_string(origin.session);
+        const std::string target = directory_ + "/" + name;
+        // Never replaces an existing job: a taken name moves on to the next.
+        if (::renameat2(AT_FDCWD, incoming.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
+            if (errno == EEXIST) continue;
+            error = target + ": " + std::strerror(errno);
+            break;
+        }
+        syncDirectory(directory_);
+        return name;
+    }
+    if (error.empty()) error = "no free job name in " + directory_;
+    fs::remove_all(incoming, ec);
+    return "";
+}
+
+}  // namespace zentserver
