@@ -13,5 +13,8 @@ int usageError(const std::string& message);   // prints "zentctl: message" and t
 
 int cmdReg(const Args& args);
 int cmdSettings(const Args& args);
+int cmdPack(const Args& args);
+int cmdUnpack(const Args& args);
+int cmdSend(const Args& args);
 
 }  // namespace zentctl

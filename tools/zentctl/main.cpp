@@ -19,6 +19,9 @@ struct Command {
 constexpr Command commands[] = {
     {"reg", cmdReg, "reg get|set|delete|list HIVE KEY [NAME [VALUE]] [--dword]"},
     {"settings", cmdSettings, "settings"},
+    {"pack", cmdPack, "pack --type N IN OUT      (N 0-5: transport type)"},
+    {"unpack", cmdUnpack, "unpack --type N IN OUT    (N 0-5: transport type)"},
+    {"send", cmdSend, "send COMMAND DATA ADDRESS [--transport N] [--session N] [--delay MS] [--answer-file F]   (in DATA, \\x04 or the byte 0x04 separates fields)"},
 };
 
 void printUsage(std::ostream& out) {

@@ -1,0 +1,75 @@
+// Number reading and big-endian byte order as the exchange's texts and
+// packages use them.
+#pragma once
+
+#include <charconv>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace encdec::exchange {
+
+inline std::string_view TrimBlanks(std::string_view text) {
+    constexpr std::string_view blanks = " \t\r\n\v\f";
+    auto first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos) return {};
+    auto last = text.find_last_not_of(blanks);
+    return text.substr(first, last - first + 1);
+}
+
+// The whole text (leading blanks allowed) as a signed 32-bit decimal number,
+// or the fallback when it is not one.
+inline std::int32_t DecimalOr(std::string_view text, std::int32_t fallback) {
+    auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return fallback;
+    text.remove_prefix(first);
+    bool plus = !text.empty() && text.front() == '+';
+    if (plus) text.remove_prefix(1);
+    if (text.empty() || (plus && text.front() == '-')) return fallback;
+    std::int32_t value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) return fallback;
+    return value;
+}
+
+// The decimal number at the start of the text (blanks and a sign allowed
+// before it), 0 when there is none; values beyond 32 bits saturate.
+inline std::int32_t LeadingDecimal(std::string_view text) {
+    auto first = text.find_first_not_of(" \t\r\n\v\f");
+    if (first == std::string_view::npos) return 0;
+    text.remove_prefix(first);
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    std::int64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') break;
+        value = value * 10 + (c - '0');
+        if (value > INT32_MAX + std::int64_t(1)) break;
+    }
+    if (negative) value = -value;
+    if (value > INT32_MAX) return INT32_MAX;
+    if (value < INT32_MIN) return INT32_MIN;
+    return std::int32_t(value);
+}
+
+inline void PutBigEndian32(std::uint8_t* at, std::uint32_t value) {
+    at[0] = std::uint8_t(value >> 24);
+    at[1] = std::uint8_t(value >> 16);
+    at[2] = std::uint8_t(value >> 8);
+    at[3] = std::uint8_t(value);
+}
+
+inline void PutBigEndian16(std::uint8_t* at, std::uint16_t value) {
+    at[0] = std::uint8_t(value >> 8);
+    at[1] = std::uint8_t(value);
+}
+
+inline std::int32_t GetBigEndian32(const std::uint8_t* at) {
+    return std::int32_t(std::uint32_t(at[0]) << 24 | std::uint32_t(at[1]) << 16 | std::uint32_t(at[2]) << 8 |
+                        std::uint32_t(at[3]));
+}
+
+}  // namespace encdec::exchange

@@ -1,0 +1,149 @@
+// The request payload of each command, and its packing for the wire.
+#include <zcodec/pipeline.h>
+#include <zcodec/utilities.h>
+#include <zplatform/system.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "clientthread_code.h"
+#include "clientthread_numbers.h"
+
+namespace encdec {
+
+namespace {
+
+constexpr char kFieldSeparator[] = "\x04";
+constexpr std::size_t kJobBlockSize = 24;
+
+void writeText(Stream& out, const std::string& text) { out.write(text.c_str(), text.size() + 1); }
+
+std::unique_ptr<MemoryStream> textPayload(const std::string& text) {
+    std::vector<std::uint8_t> bytes(text.begin(), text.end());
+    bytes.push_back(0);
+    return std::make_unique<MemoryStream>(std::move(bytes));
+}
+
+}  // namespace
+
+std::unique_ptr<Stream> MyClientThreadCode::PreProcessCommand(std::string& tempFile) {
+    tempFile.clear();
+    std::string packageFile;
+    try {
+        auto payload = buildPayload(packageFile);
+        // The job package's own temporary file is not needed once packed.
+        exchange::TempFileGuard package(packageFile);
+        if (!payload) return nullptr;
+        return packPayload(*payload, tempFile);
+    } catch (const std::exception& e) {
+        if (!packageFile.empty()) std::remove(packageFile.c_str());
+        if (ErrorCode == 0) ErrorCode = kErrNotPrepared;
+        dlog(ClientThreadLogFile(), Command + ": request not prepared: " + e.what());
+        return nullptr;
+    }
+}
+
+std::unique_ptr<Stream> MyClientThreadCode::buildPayload(std::string& tempFile) {
+    if (Command == "SENDFILE") return std::make_unique<FileStream>(Data, FileStream::Mode::Read);
+    if (Command.rfind("PRFILE", 0) == 0) return buildJobPackage(tempFile);
+    if (Command == "CONFIRM") {
+        std::int32_t job = exchange::DecimalOr(exchange::TrimBlanks(Data), 0);
+        if (job == 0) {
+            ErrorCode = kErrBadArguments;
+            return nullptr;
+        }
+        std::vector<std::uint8_t> bytes(4);
+        exchange::PutBigEndian32(bytes.data(), std::uint32_t(job));
+        return std::make_unique<MemoryStream>(std::move(bytes));
+    }
+    if (Command == "NEWSESSION") Data = platform::userName();
+    return textPayload(Data);
+}
+
+// Printer, job file path, document name as zero-terminated texts, the 24-byte
+// block of numbers, then the job file's bytes.
+std::unique_ptr<Stream> MyClientThreadCode::buildJobPackage(std::string& tempFile) {
+    StringList fields;
+    split(Data, kFieldSeparator, fields);
+    if (fields.size() < 2) {
+        ErrorCode = kErrBadArguments;
+        return nullptr;
+    }
+    auto text = [&](std::size_t position) {
+        return position <= fields.size() ? fields[position - 1] : std::string();
+    };
+    auto number = [&](std::size_t position, std::int32_t fallback) {
+        return position <= fields.size() ? exchange::DecimalOr(fields[position - 1], fallback) : fallback;
+    };
+
+    FileStream job(text(2), FileStream::Mode::Read);
+    const std::int64_t jobLength = job.size();
+    // The package announces the length in 32 bits and the header the packed
+    // size in 31: a longer job cannot be described truthfully.
+    if (jobLength > INT32_MAX - kCommHeaderSize) throw StreamError("job file too large to send");
+
+    std::uint8_t block[kJobBlockSize];
+    exchange::PutBigEndian32(block + 0, std::uint32_t(jobLength));
+    exchange::PutBigEndian32(block + 4, std::uint32_t(number(7, 0)));
+    exchange::PutBigEndian32(block + 8, std::uint32_t(number(9, 0)));
+    exchange::PutBigEndian32(block + 12, std::uint32_t(number(10, 0)));
+    exchange::PutBigEndian16(block + 16, std::uint16_t(number(3, 0)));
+    exchange::PutBigEndian16(block + 18, std::uint16_t(number(4, 1)));
+    exchange::PutBigEndian16(block + 20, std::uint16_t(number(5, 0)));
+    exchange::PutBigEndian16(block + 22, std::uint16_t(number(6, 0)));
+
+    std::unique_ptr<Stream> package;
+    if (jobLength <= kInMemoryLimit) {
+        package = std::make_unique<MemoryStream>();
+    } else {
+        tempFile = AnsiTempFileName("tmp");
+        if (tempFile.empty()) throw StreamError("no temporary file for the job package");
+        package = std::make_unique<FileStream>(tempFile, FileStream::Mode::Create);
+    }
+    writeText(*package, text(1));
+    writeText(*package, text(2));
+    writeText(*package, text(8));
+    package->write(block, sizeof block);
+    if (package->copyFrom(job) != jobLength) throw StreamError("job file changed while it was read");
+    package->rewind();
+    return package;
+}
+
+std::unique_ptr<Stream> MyClientThreadCode::packPayload(Stream& payload, std::string& tempFile) {
+    const std::int64_t length = payload.size();
+    std::string name;
+    if (length > kInMemoryLimit) {
+        name = AnsiTempFileName("out");
+        if (name.empty()) throw StreamError("no temporary file for the packed request");
+    }
+    exchange::TempFileGuard packedFile(name);
+    std::unique_ptr<Stream> packed;
+    if (name.empty()) packed = std::make_unique<MemoryStream>();
+    else packed = std::make_unique<FileStream>(name, FileStream::Mode::Create);
+    payload.rewind();
+    {
+        EncCmpThread packer(false, Transport, &payload, packed.get());
+        if (!finishPipeline(packer)) {
+            if (ErrorCode == 0) ErrorCode = kErrNotPrepared;
+            dlog(ClientThreadLogFile(), Command + ": packing the request failed");
+            return nullptr;
+        }
+        const std::int64_t packedSize = packer.GetOutputSize();
+        if (packedSize < 0 || packedSize > INT32_MAX - kCommHeaderSize)
+            throw StreamError("packed request too large to send");
+        if (packed->size() != packedSize) packed->setSize(packedSize);
+    }
+    if (Transport == ttCompress || Transport == ttCompressEncrypt)
+        UncSize = std::int32_t(std::min<std::int64_t>(length, INT32_MAX));
+    packed->rewind();
+    tempFile = packedFile.release();
+    return packed;
+}
+
+bool MyClientThreadCode::finishPipeline(BaseThread& worker) {
+    while (!worker.waitFor(exchange::kStepMs))
+        if (GetTerminated()) worker.terminate();
+    return worker.IsSuccessful();
+}
+
+}  // namespace encdec
