@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# The main job end to end on the bundled defaults: builds everything, starts
+# the reference print server with its demo configuration on 127.0.0.1 and
+# walks through a few exchanges with zentctl, on a private settings store.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+cmake --preset default >/dev/null
+cmake --build --preset default -j "$(nproc)" >/dev/null
+bin=build/default/bin
+
+work=$(mktemp -d)
+server_pid=
+cleanup() {
+  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A brand-new machine: private registry files, state and temporary directory.
+export ZENTROPE_MACHINE_REGISTRY=$work/machine.reg
+export ZENTROPE_USER_REGISTRY=$work/user.reg
+export XDG_STATE_HOME=$work/state
+export TMPDIR=$work
+step() { printf '\n\033[1m== %s\033[0m\n' "$*"; }
+
+step "Settings as the client loads them on a machine with no key"
+"$bin/zentctl" settings
+
+step "Starting the reference print server (data/demo/zentserver.json)"
+mkdir -p "$work/spool"
+"$bin/zentserver" --port 0 --config data/demo/zentserver.json --spool "$work/spool" \
+  --log "$work/server.log" >"$work/server.out" &
+server_pid=$!
+for _ in $(seq 50); do grep -q '^listening on' "$work/server.out" 2>/dev/null && break; sleep 0.1; done
+addr=$(sed -n 's/^listening on //p' "$work/server.out" | head -n1)
+[ -n "$addr" ] || { echo "server did not start"; cat "$work/server.out"; exit 1; }
+echo "server at $addr"
+port=${addr##*:}
+
+send() { "$bin/zentctl" send "$@" || true; }   # a refusal is part of the show
+
+step "Printer list (GETPRNAMES)"
+send GETPRNAMES "" "127.0.0.1:$port"
+
+first=$("$bin/zentctl" send GETPRNAMES "" "127.0.0.1:$port" | sed -n '/^answer:/,$p' | sed -n 2p)
+step "Printer description of '$first' (ASKPRN)"
+send ASKPRN "$first" "127.0.0.1:$port"
+
+step "A new session (NEWSESSION, enciphered)"
+session_out=$("$bin/zentctl" send NEWSESSION "" "127.0.0.1:$port" --transport 1)
+echo "$session_out"
+session=$(sed -n 's/^return value: //p' <<<"$session_out")
+
+step "A one-page PostScript job for '$first' in session $session (PRFILE, then CONFIRM)"
+job=$work/hello.ps
+printf '%%!PS-Adobe-3.0\n/Helvetica findfont 24 scalefont setfont\n72 720 moveto (Hello from Zentrope) show\nshowpage\n' >"$job"
+# printer, file, pages, copies, paper size, colour, server flags, document name, paper width, height
+send PRFILE "$first\x04$job\x041\x041\x049\x040\x040\x04hello.ps\x0421000\x0429700" \
+  "127.0.0.1:$port" --transport 5 --session "$session"
+echo "spool:"
+find "$work/spool" -type f | sed "s|$work/||"
+
+step "Server log"
+cat "$work/server.log"
