@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev libcurl4-openssl-dev nlohmann-json3-dev
   python3                           # small HTTP/TCP peers started by tests
-  gzip                              # baseline of the packing benchmark
+  gzip time                         # baseline and RSS of the packing benchmark
 )
 
 missing=()

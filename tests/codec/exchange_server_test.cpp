@@ -10,7 +10,7 @@
 #include <string>
 
 #include "exchange_peer.h"
-#include "exchange_server.h"
+#include "reference_server.h"
 #include "test_env.h"
 
 namespace {
@@ -66,7 +66,7 @@ protected:
     }
 
     testenv::IsolatedMachine machine_;
-    exchangetest::ReferenceServer server_;
+    testenv::ReferenceServer server_;
 };
 
 TEST_F(ExchangeServer, PrinterQueries) {

@@ -1,6 +1,4 @@
-// The reference server as the tests run it: the real zentserver binary on an
-// ephemeral port of 127.0.0.1, with its own configuration, spool and log in a
-// temporary directory; and the raw wire exchange a client makes with it.
+// The raw wire exchange a client makes with the reference server.
 #pragma once
 
 #include <sys/types.h>
@@ -12,7 +10,7 @@
 
 #include <zcodec/commheader.h>
 
-#include "test_env.h"
+#include "reference_server.h"
 
 namespace servertest {
 
@@ -21,38 +19,8 @@ using Bytes = std::vector<std::uint8_t>;
 Bytes bytes(const std::string& text);
 std::string text(const Bytes& data);
 
-// An existing configuration file, used where it is (its relative names too).
-struct ConfigFile {
-    std::string path;
-};
-
-class ServerProcess {
-public:
-    // Writes the configuration and the files it names (name -> content)
-    // into the server's directory, starts the server and waits for its
-    // "listening on" line; fails the test (and throws) when it does not come.
-    explicit ServerProcess(const std::string& configJson, const std::map<std::string, std::string>& files = {});
-    explicit ServerProcess(const ConfigFile& config);
-    ~ServerProcess();   // SIGTERM, then waits
-    ServerProcess(const ServerProcess&) = delete;
-    ServerProcess& operator=(const ServerProcess&) = delete;
-
-    int port() const { return port_; }
-    bool alive();
-    std::string spoolDir() const { return dir_.file("spool"); }
-    std::string log() const { return testenv::readFile(dir_.file("server.log")); }
-    // The server logs a request after answering it: waits (up to 5 s) until
-    // the log holds the text.
-    bool logShows(const std::string& text) const;
-    const testenv::TempDir& dir() const { return dir_; }
-
-private:
-    void start(const std::string& configPath);
-
-    testenv::TempDir dir_;
-    pid_t pid_ = -1;
-    int port_ = 0;
-};
+using testenv::ConfigFile;
+using ServerProcess = testenv::ReferenceServer;
 
 struct Request {
     std::string command;

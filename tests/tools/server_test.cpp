@@ -9,6 +9,7 @@
 #include <random>
 
 #include <gtest/gtest.h>
+#include <zcodec/cipher.h>
 #include <zcodec/printerdata.h>
 
 #include "server_process.h"
@@ -445,6 +446,53 @@ TEST_F(ServerTest, EveryRequestIsLoggedOnOneLine) {
     EXPECT_TRUE(server_->logShows(" ASKPRN session=0 size=6 description of \"laser\"")) << server_->log();
     EXPECT_TRUE(server_->logShows(" ASKPRN session=0 size=8 error 902: unknown printer \"no?such\""))
         << server_->log();
+}
+
+// Jobs of several megabytes are deciphered piece by piece inside the received
+// buffer: whatever the key length (dividing the piece size or not) and
+// wherever the job ends, job.bin holds exactly the bytes sent.
+TEST(ServerLargeJobTest, LargeJobsAreStoredByteExactForEveryKeyLength) {
+    ServerProcess server(R"({"max_request_bytes": 8388608, "max_unpacked_bytes": 8388608,
+                             "printers": [{"name": "big"}]})");
+    Bytes user = bytes("carol");
+    user.push_back(0);
+    const WireAnswer opened = exchange(server.port(), Request{"NEWSESSION", user, encdec::ttEncrypt, 0});
+    ASSERT_TRUE(opened.received);
+    const std::int32_t session = be32(opened.payload);
+    ASSERT_GT(session, 0);
+
+    struct Case {
+        int keyLength;
+        std::size_t jobBytes;
+    };
+    const std::size_t mib = std::size_t(1) << 20;
+    const Case cases[] = {{256, 3 * mib}, {256, 3 * mib + 1}, {1000, 2 * mib + 4321}, {1, mib + 7},
+                          {65535, 2 * mib + 99}, {65535, 1000}};
+    unsigned seed = 11;
+    for (const Case& c : cases) {
+        SCOPED_TRACE("key length " + std::to_string(c.keyLength) + ", " + std::to_string(c.jobBytes) + " bytes");
+        const Bytes job = randomBytes(c.jobBytes, seed++);
+        const Bytes package = jobPackage("big", "/tmp/big.ps", "Big", job, 0, 0, 0, 1, 1, 9, 0);
+        encdec::Key keyA, keyB;
+        const auto block = encdec::encrypt_buffer(package.size(), package.data(), c.keyLength, keyA, keyB);
+        ASSERT_TRUE(block);
+        const Request request{"PRFILE", package, encdec::ttEncryptDecompress, session};
+        Bytes wire = requestHeader(request, std::int32_t(block->size()));
+        wire.insert(wire.end(), block->begin(), block->end());
+        const int fd = connectLocal(server.port());
+        ASSERT_GE(fd, 0);
+        sendAll(fd, wire);
+        const WireAnswer a = readAnswer(fd);
+        close(fd);
+        ASSERT_TRUE(a.received);
+        EXPECT_EQ(a.header.AckError, 0) << a.header.AckErrMsg;
+        EXPECT_EQ(be32(a.payload), session);
+
+        const auto jobs = spooledJobs(server.spoolDir());
+        ASSERT_EQ(jobs.size(), 1u);
+        EXPECT_TRUE(bytes(testenv::readFile((jobs[0] / "job.bin").string())) == job);
+        fs::remove_all(jobs[0]);
+    }
 }
 
 TEST(ServerConfigTest, ConfiguredTransportDelaySilenceAndErrors) {
