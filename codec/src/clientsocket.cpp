@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/sendfile.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -20,6 +21,8 @@ namespace encdec::exchange {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+constexpr std::int64_t kSendFileStep = std::int64_t(1) << 20;
 
 int msSince(Clock::time_point start) {
     return int(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
@@ -117,6 +120,36 @@ bool ClientSocket::WriteAll(const void* data, std::size_t n, int timeoutMs, cons
         n -= std::size_t(sent);
     }
     return true;
+}
+
+bool ClientSocket::SendFile(int fileFd, std::int64_t offset, std::int64_t n, int timeoutMs,
+                            const StopRequested& stop) {
+    if (!Connected()) return false;
+    // Never blocked inside sendfile: time-outs and stop requests are honoured
+    // between the steps, as WriteAll does.
+    const int flags = fcntl(fd_, F_GETFL);
+    fcntl(fd_, F_SETFL, flags | O_NONBLOCK);
+    off_t at = off_t(offset);
+    bool ok = true;
+    while (n > 0) {
+        if (!waitFor(POLLOUT, timeoutMs, stop)) {
+            ok = false;
+            break;
+        }
+        const ssize_t sent = sendfile(fd_, fileFd, &at, std::size_t(std::min<std::int64_t>(n, kSendFileStep)));
+        if (sent < 0) {
+            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) continue;
+            ok = false;
+            break;
+        }
+        if (sent == 0) {   // the file ended early
+            ok = false;
+            break;
+        }
+        n -= sent;
+    }
+    fcntl(fd_, F_SETFL, flags);
+    return ok;
 }
 
 bool ClientSocket::ReadExactly(void* data, std::size_t n, int timeoutMs, const StopRequested& stop) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -37,6 +38,9 @@ public:
     // Writes all n bytes; false when the connection fails, stays blocked for
     // timeoutMs, or stop() says so.
     bool WriteAll(const void* data, std::size_t n, int timeoutMs, const StopRequested& stop);
+    // Sends n bytes of the open file fileFd from offset on, without copying
+    // them through our memory; same outcomes as WriteAll.
+    bool SendFile(int fileFd, std::int64_t offset, std::int64_t n, int timeoutMs, const StopRequested& stop);
     // Reads exactly n bytes; false when the connection ends first, stays
     // silent for timeoutMs, or stop() says so.
     bool ReadExactly(void* data, std::size_t n, int timeoutMs, const StopRequested& stop);

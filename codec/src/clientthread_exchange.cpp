@@ -106,6 +106,10 @@ bool MyClientThreadCode::sendRequest(Stream& payload) {
     auto stop = stopRequested();
     if (!Socket->WriteAll(header.GetData(), kCommHeaderSize, Limits.dataMs, stop)) return false;
 
+    // A packed file goes from the page cache straight to the socket.
+    if (auto* file = dynamic_cast<FileStream*>(&payload))
+        return Socket->SendFile(file->fd(), 0, payload.size(), Limits.dataMs, stop);
+
     payload.rewind();
     std::vector<std::uint8_t> chunk(std::size_t(std::min<std::int64_t>(payload.size(), kChunk)));
     for (std::int64_t left = payload.size(); left > 0;) {

@@ -101,7 +101,7 @@ std::optional<Answer> Dispatcher::screenHeader(const encdec::TCommHeader& header
     return std::nullopt;
 }
 
-Answer Dispatcher::handle(const encdec::TCommHeader& header, const Bytes& packedPayload, const std::string& peer) {
+Answer Dispatcher::handle(const encdec::TCommHeader& header, Bytes packedPayload, const std::string& peer) {
     if (auto refused = screenHeader(header)) return *refused;
     const CommandOptions options = config_.optionsFor(header.Command);
     const auto entry = commandTable().find(header.Command);
@@ -120,7 +120,7 @@ Answer Dispatcher::handle(const encdec::TCommHeader& header, const Bytes& packed
     } else if (entry == commandTable().end()) {
         answer = errorAnswer(header, config_.errors.unknownCommand, "unknown command");
     } else {
-        const Unpacked request = unpackPayload(header.Enccmp, packedPayload, config_.maxUnpackedBytes);
+        const Unpacked request = unpackPayload(header.Enccmp, std::move(packedPayload), config_.maxUnpackedBytes);
         if (request.status != UnpackStatus::Ok) {
             answer = errorAnswer(header, request.status == UnpackStatus::TooLarge ? config_.errors.tooLarge
                                                                                  : config_.errors.badRequest,
@@ -152,8 +152,7 @@ Answer Dispatcher::handleBytes(const std::uint8_t* data, std::size_t size, const
                     std::to_string(header.Size) + " bytes";
         return a;
     }
-    const Bytes payload(data + encdec::kCommHeaderSize, data + encdec::kCommHeaderSize + header.Size);
-    return handle(header, payload, peer);
+    return handle(header, Bytes(data + encdec::kCommHeaderSize, data + encdec::kCommHeaderSize + header.Size), peer);
 }
 
 }  // namespace zentserver

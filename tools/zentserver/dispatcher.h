@@ -36,8 +36,9 @@ public:
     // payload over the limit): it is sent without reading the payload.
     std::optional<Answer> screenHeader(const encdec::TCommHeader& header) const;
 
-    // The answer to a screened header and its whole packed payload.
-    Answer handle(const encdec::TCommHeader& header, const Bytes& packedPayload, const std::string& peer);
+    // The answer to a screened header and its whole packed payload; the
+    // payload is taken so that unpacking can reuse its memory.
+    Answer handle(const encdec::TCommHeader& header, Bytes packedPayload, const std::string& peer);
 
     // The whole request as raw bytes (header, then at least Size bytes).
     // Short input gives a silent answer, as a connection closing early would.

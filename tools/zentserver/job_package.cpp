@@ -56,7 +56,7 @@ std::optional<JobPackage> parseJobPackage(const Bytes& package, std::string& err
                 std::to_string(jobBytes);
         return std::nullopt;
     }
-    p.job.assign(package.begin() + std::ptrdiff_t(pos), package.end());
+    p.job = std::span<const std::uint8_t>(package.data() + pos, jobBytes);
     return p;
 }
 

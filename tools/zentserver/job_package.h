@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -31,12 +32,14 @@ struct JobPackage {
     std::string document;
     std::array<std::uint8_t, kJobBlockSize> rawBlock{};
     JobBlock block;
-    Bytes job;
+    std::span<const std::uint8_t> job;   // inside the parsed package, not a copy
 };
 
 // Parses a package; an error text (and no package) when a zero byte is
 // missing, the block is short, or the job bytes do not match the length the
-// block announces.
+// block announces. The result's job bytes point into package, which must
+// outlive it.
 std::optional<JobPackage> parseJobPackage(const Bytes& package, std::string& error);
+std::optional<JobPackage> parseJobPackage(Bytes&& package, std::string& error) = delete;
 
 }  // namespace zentserver

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <memory>
@@ -22,11 +23,12 @@ bool startsGzip(const Bytes& data, std::size_t at) {
     return data.size() >= at + 2 && data[at] == 0x1f && data[at + 1] == 0x8b;
 }
 
-UnpackStatus gunzip(const Bytes& in, std::int64_t maxOut, Bytes& out) {
+// Data without the gzip signature passes through: it is moved, not copied.
+UnpackStatus gunzip(Bytes& in, std::int64_t maxOut, Bytes& out) {
     out.clear();
     if (!startsGzip(in, 0)) {
         if (std::int64_t(in.size()) > maxOut) return UnpackStatus::TooLarge;
-        out = in;
+        out = std::move(in);
         return UnpackStatus::Ok;
     }
     if (in.size() > UINT_MAX) return UnpackStatus::TooLarge;
@@ -56,6 +58,41 @@ UnpackStatus gunzip(const Bytes& in, std::int64_t maxOut, Bytes& out) {
     }
 }
 
+// A cipher block is one byte of key length, the first half of key B, the
+// body, the rest of key B and the length's second byte; the key restarts
+// every key-length bytes of the body. So a body piece of a whole number of
+// key lengths, framed by the same key bytes, is a block of its own. Deciphering
+// piece by piece into the payload's own memory spares a second payload-sized
+// buffer (and its page faults, the most costly part for large jobs). The
+// same checks as for the whole block apply.
+constexpr std::size_t kDecipherPiece = std::size_t(1) << 20;
+
+bool decipherInPlace(Bytes& block) {
+    if (block.size() < 2) return false;
+    const std::size_t d = std::size_t(block.front()) * 256 + block.back();
+    if (d == 0 || block.size() < d + 2) return false;
+    const std::size_t h = d / 2;
+    const std::size_t n = block.size() - d - 2;
+    const std::size_t piece = d * std::max<std::size_t>(1, kDecipherPiece / d);
+    const Bytes tail(block.end() - std::ptrdiff_t(d - h + 1), block.end());
+    Bytes frame(block.begin(), block.begin() + std::ptrdiff_t(1 + h));
+    frame.reserve(piece + d + 2);
+    // Output lands before its input (by 1 + h bytes); each piece's input is
+    // framed before its output is written, and later input lies beyond it.
+    for (std::size_t at = 0; at < n; at += piece) {
+        const std::size_t length = std::min(piece, n - at);
+        const auto from = block.begin() + std::ptrdiff_t(1 + h + at);
+        frame.resize(1 + h);
+        frame.insert(frame.end(), from, from + std::ptrdiff_t(length));
+        frame.insert(frame.end(), tail.begin(), tail.end());
+        const std::unique_ptr<encdec::Bytes> plain = encdec::decrypt_buffer(frame.size(), frame.data());
+        if (!plain || plain->size() != length) return false;
+        std::copy(plain->begin(), plain->end(), block.begin() + std::ptrdiff_t(at));
+    }
+    block.resize(n);
+    return true;
+}
+
 }  // namespace
 
 const char* describe(UnpackStatus status) {
@@ -69,32 +106,26 @@ const char* describe(UnpackStatus status) {
     return "?";
 }
 
-Unpacked unpackPayload(int transport, const Bytes& packed, std::int64_t maxUnpacked) {
+Unpacked unpackPayload(int transport, Bytes packed, std::int64_t maxUnpacked) {
     Unpacked result;
     if (transport < 0 || transport > 5) {
         result.status = UnpackStatus::BadTransport;
         return result;
     }
-    const Bytes* current = &packed;
-    std::unique_ptr<encdec::Bytes> deciphered;
-    if (deciphers(transport)) {
-        deciphered = encdec::decrypt_buffer(packed.size(), packed.data());
-        if (!deciphered) {
-            result.status = UnpackStatus::BadCipher;
-            return result;
-        }
-        current = deciphered.get();
+    if (deciphers(transport) && !decipherInPlace(packed)) {
+        result.status = UnpackStatus::BadCipher;
+        return result;
     }
     if (decompresses(transport)) {
-        result.status = gunzip(*current, maxUnpacked, result.data);
+        result.status = gunzip(packed, maxUnpacked, result.data);
         if (result.status != UnpackStatus::Ok) result.data.clear();
         return result;
     }
-    if (std::int64_t(current->size()) > maxUnpacked) {
+    if (std::int64_t(packed.size()) > maxUnpacked) {
         result.status = UnpackStatus::TooLarge;
         return result;
     }
-    result.data = deciphered ? std::move(*deciphered) : packed;
+    result.data = std::move(packed);
     return result;
 }
 

@@ -24,8 +24,9 @@ const char* describe(UnpackStatus status);
 // Deciphers (types 1, 3, 5) and decompresses (types 2 to 5). Decompression
 // passes data that does not start with the gzip signature through unchanged,
 // as the client's gzip reader does; after a gzip member, further members are
-// read and anything else is ignored.
-Unpacked unpackPayload(int transport, const Bytes& packed, std::int64_t maxUnpacked);
+// read and anything else is ignored. Takes the packed bytes so that they can
+// be reused instead of copied.
+Unpacked unpackPayload(int transport, Bytes packed, std::int64_t maxUnpacked);
 
 // Packs as the client's packing side does: 1 and 5 encipher, 2 compresses,
 // 3 compresses then enciphers, 0 and 4 send the bytes as they are.

@@ -32,7 +32,9 @@ std::string hex(const std::uint8_t* data, std::size_t n) {
     return s;
 }
 
-// Writes and flushes a whole file to disk; false with errno text in error.
+// Writes a whole file with one write (repeated only if the kernel takes less)
+// and flushes its data, and the size needed to read it back, to disk; false
+// with errno text in error.
 bool writeDurably(const std::string& path, const void* data, std::size_t n, std::string& error) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
@@ -51,7 +53,7 @@ bool writeDurably(const std::string& path, const void* data, std::size_t n, std:
         p += w;
         n -= std::size_t(w);
     }
-    const bool ok = ::fsync(fd) == 0;
+    const bool ok = ::fdatasync(fd) == 0;
     if (!ok) error = path + ": " + std::strerror(errno);
     return ::close(fd) == 0 && ok;
 }
