@@ -16,5 +16,6 @@ int cmdSettings(const Args& args);
 int cmdPack(const Args& args);
 int cmdUnpack(const Args& args);
 int cmdSend(const Args& args);
+int cmdSubmit(const Args& args);
 
 }  // namespace zentctl
