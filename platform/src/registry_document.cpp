@@ -126,7 +126,11 @@ bool addKey(HiveDocument& doc, std::string_view root, std::string_view path) {
     if (std::any_of(doc.sections.begin(), doc.sections.end(), [&](const KeySection& s) { return names(s, path); }))
         return false;
     KeySection s;
-    s.header = std::string(root) + (path.empty() ? "" : "\\" + std::string(path));
+    s.header = root;
+    if (!path.empty()) {
+        s.header += '\\';
+        s.header += path;
+    }
     s.path = std::string(path);
     doc.sections.push_back(std::move(s));
     return true;

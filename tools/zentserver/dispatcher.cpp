@@ -1,5 +1,7 @@
 #include "dispatcher.h"
 
+#include <algorithm>
+#include <cstring>
 #include <ctime>
 #include <map>
 
@@ -79,8 +81,9 @@ Answer Dispatcher::makeAnswer(const encdec::TCommHeader& request, encdec::Transp
     h.SetAckErrMsg(error.text.substr(0, 199));
 
     Answer a;
-    a.wire.assign(h.GetData(), h.GetData() + encdec::kCommHeaderSize);
-    a.wire.insert(a.wire.end(), packed.begin(), packed.end());
+    a.wire.resize(encdec::kCommHeaderSize + packed.size());
+    std::memcpy(a.wire.data(), h.GetData(), encdec::kCommHeaderSize);
+    std::copy(packed.begin(), packed.end(), a.wire.begin() + encdec::kCommHeaderSize);
     a.outcome = std::move(outcome);
     if (error.code != 0) a.outcome = "error " + std::to_string(error.code) + ": " + a.outcome;
     return a;

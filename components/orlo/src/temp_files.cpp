@@ -23,7 +23,7 @@ std::string tempDirectory() {
     std::error_code ec;
     if (!std::filesystem::is_directory(dir, ec)) {
         std::filesystem::create_directories(dir, ec);
-        if (!std::filesystem::is_directory(dir, ec)) dir = ".";
+        if (!std::filesystem::is_directory(dir, ec)) dir.assign(1, '.');
     }
     if (dir.back() != '/') dir += '/';
     return dir;
