@@ -135,6 +135,13 @@ ProcessResult run(const std::vector<std::string>& argv, const std::string& stdin
     return r;
 }
 
+std::string zentctlPath() { return binDir() + "/zentctl"; }
+
+ProcessResult zentctl(std::vector<std::string> args, const std::string& stdinText) {
+    args.insert(args.begin(), zentctlPath());
+    return run(args, stdinText);
+}
+
 int freeLocalPort() {
     int s = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};

@@ -64,6 +64,10 @@ struct ProcessResult {
 // Runs a program with arguments (no shell), capturing stdout and stderr.
 ProcessResult run(const std::vector<std::string>& argv, const std::string& stdinText = {});
 
+// Runs the built zentctl with the arguments.
+std::string zentctlPath();
+ProcessResult zentctl(std::vector<std::string> args, const std::string& stdinText = {});
+
 // A free TCP port on 127.0.0.1 at the time of the call.
 int freeLocalPort();
 

@@ -11,7 +11,6 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
-std::string zentctl() { return testenv::binDir() + "/zentctl"; }
 
 std::string jobText() {
     std::string s = "%!PS-Adobe-3.0\n";
@@ -27,14 +26,14 @@ TEST(ZentctlPack, EveryTypeRoundTripsAndReportsTheSize) {
     testenv::writeFile(in, job);
     for (const char* type : {"0", "1", "2", "3", "4", "5"}) {
         SCOPED_TRACE(type);
-        const auto p = testenv::run({zentctl(), "pack", "--type", type, in, packed});
+        const auto p = testenv::zentctl({"pack", "--type", type, in, packed});
         ASSERT_EQ(p.exitCode, 0) << p.err;
         EXPECT_EQ(p.out, packed + ": " + std::to_string(fs::file_size(packed)) + " bytes\n");
         // Type 4 travels as it is and is only decompressed on receipt.
         if (std::string(type) == "4") {
             ASSERT_EQ(testenv::run({"gzip", "-9", "-f", "-k", packed}).exitCode, 0);
         }
-        const auto u = testenv::run({zentctl(), "unpack", "--type", type,
+        const auto u = testenv::zentctl({"unpack", "--type", type,
                                      std::string(type) == "4" ? packed + ".gz" : packed, back});
         ASSERT_EQ(u.exitCode, 0) << u.err;
         EXPECT_TRUE(testenv::readFile(back) == job);
@@ -62,16 +61,14 @@ TEST(ZentctlPack, FailuresExitNonZeroWithAReasonAndKeepTheOutput) {
         {{"pack", "--type", "2", in}, 2, "needs --type N"},
     };
     for (const auto& c : cases) {
-        std::vector<std::string> argv{zentctl()};
-        argv.insert(argv.end(), c.args.begin(), c.args.end());
-        const auto r = testenv::run(argv);
+        const auto r = testenv::zentctl(c.args);
         EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
         EXPECT_THAT(r.err, HasSubstr(c.text));
         EXPECT_EQ(r.out, "");
         EXPECT_EQ(testenv::readFile(out), "keep");
     }
     // In place: a failed unpack leaves the file as it was.
-    const auto r = testenv::run({zentctl(), "unpack", "--type", "3", in, in});
+    const auto r = testenv::zentctl({"unpack", "--type", "3", in, in});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(testenv::readFile(in), std::string("\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03truncated"));
     EXPECT_TRUE(fs::is_empty(machine.dir().file("tmp")));

@@ -19,8 +19,8 @@ using testenv::writeFile;
 const std::string kKey = "SOFTWARE\\ORLO Vestra\\Zentrope Client";
 
 testenv::ProcessResult reg(std::vector<std::string> args) {
-    args.insert(args.begin(), {testenv::binDir() + "/zentctl", "reg"});
-    return testenv::run(args);
+    args.insert(args.begin(), "reg");
+    return testenv::zentctl(args);
 }
 
 std::string joined(const std::vector<std::string>& args) {

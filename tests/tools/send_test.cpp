@@ -17,8 +17,8 @@ const char kConfig[] = R"({
 class SendTest : public ::testing::Test {
 protected:
     testenv::ProcessResult send(std::vector<std::string> args) {
-        args.insert(args.begin(), {testenv::binDir() + "/zentctl", "send"});
-        return testenv::run(args);
+        args.insert(args.begin(), "send");
+        return testenv::zentctl(args);
     }
     std::string address() const { return "127.0.0.1:" + std::to_string(server_.port()); }
 
@@ -65,7 +65,7 @@ TEST_F(SendTest, ServerErrorExitsWithOne) {
 }
 
 TEST(Send, UnreachableServerIsNoAnswer) {
-    auto r = testenv::run({testenv::binDir() + "/zentctl", "send", "GETPRNAMES", "",
+    auto r = testenv::zentctl({"send", "GETPRNAMES", "",
                            "127.0.0.1:" + std::to_string(testenv::freeLocalPort())});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "return value: 0\nerror code: 2002\nerror text: \nanswer: none\n");
@@ -81,8 +81,8 @@ TEST(Send, UsageErrors) {
         {"ASKPRN", "laser", "127.0.0.1", "--colour", "1"},
     };
     for (auto args : cases) {
-        args.insert(args.begin(), {testenv::binDir() + "/zentctl", "send"});
-        auto r = testenv::run(args);
+        args.insert(args.begin(), "send");
+        auto r = testenv::zentctl(args);
         EXPECT_EQ(r.exitCode, 2) << args.back();
         EXPECT_NE(r.err.find("usage:"), std::string::npos);
         EXPECT_TRUE(r.out.empty());

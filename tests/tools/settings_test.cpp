@@ -10,14 +10,13 @@
 
 namespace {
 
-std::string zentctl() { return testenv::binDir() + "/zentctl"; }
 
 TEST(ZentctlSettings, EmptyMachinePrintsTheDefaults) {
     testenv::IsolatedMachine machine;
-    auto result = testenv::run({zentctl(), "settings"});
+    auto result = testenv::zentctl({"settings"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
 
-    std::string appDir = std::filesystem::canonical(zentctl()).parent_path().string();
+    std::string appDir = std::filesystem::canonical(testenv::zentctlPath()).parent_path().string();
     std::string user = platform::userName();
     if (user.empty()) user = "Default";
     EXPECT_EQ(result.out,
@@ -47,7 +46,7 @@ TEST(ZentctlSettings, FailsWhenTheWorkingDirectoryCannotBeMade) {
     auto key = platform::RegKey::openOrCreate(platform::Hive::LocalMachine, "SOFTWARE\\ORLO Vestra\\Zentrope Client");
     ASSERT_TRUE(key && key->writeString("FirstTempDir", machine.dir().file("plain/work")));
 
-    auto result = testenv::run({zentctl(), "settings"});
+    auto result = testenv::zentctl({"settings"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.out.find("FirstTempDir=" + machine.dir().file("plain/work") + "\n"), std::string::npos);
     EXPECT_NE(result.err.find("cannot be created"), std::string::npos) << result.err;
@@ -62,7 +61,7 @@ TEST(ZentctlSettings, ReportsUnreadableLinesAndGoesOn) {
                        "\"ClientSaveDir\"=\"" + machine.dir().file("save") + "\"\n"
                        "garbage here\n"
                        "\"ClientDelay\"=\"250\"\n");
-    auto result = testenv::run({zentctl(), "settings"});
+    auto result = testenv::zentctl({"settings"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_NE(result.out.find("ClientDelay=250\n"), std::string::npos);
     EXPECT_NE(result.err.find("garbage here"), std::string::npos) << result.err;
@@ -70,7 +69,7 @@ TEST(ZentctlSettings, ReportsUnreadableLinesAndGoesOn) {
 
 TEST(ZentctlSettings, RejectsArguments) {
     testenv::IsolatedMachine machine;
-    EXPECT_EQ(testenv::run({zentctl(), "settings", "extra"}).exitCode, 2);
+    EXPECT_EQ(testenv::zentctl({"settings", "extra"}).exitCode, 2);
 }
 
 }  // namespace

@@ -19,7 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
-std::string zentctl() { return testenv::binDir() + "/zentctl"; }
 
 class ZentctlSubmit : public ::testing::Test {
 protected:
@@ -36,7 +35,7 @@ protected:
 };
 
 TEST_F(ZentctlSubmit, WritesTheJobWithTheGivenFieldsAndNotesThatNoClientWasTold) {
-    const auto r = testenv::run({zentctl(), "submit", source, "--doc", "Letter to Bob", "--pages", "3", "--copies",
+    const auto r = testenv::zentctl({"submit", source, "--doc", "Letter to Bob", "--pages", "3", "--copies",
                                  "-1", "--papersize", "9", "--orientation", "Portrait", "--color", "2", "--width",
                                  "2100", "--length", "2970", "--quality", "600", "--scale", "90", "--media", "4"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -50,7 +49,7 @@ TEST_F(ZentctlSubmit, WritesTheJobWithTheGivenFieldsAndNotesThatNoClientWasTold)
                                           "Scale=90\r\nMediaType=4\r\n"));
 
     // Defaults: the file's own name and the given user.
-    const auto d = testenv::run({zentctl(), "submit", source, "--user", "anna"});
+    const auto d = testenv::zentctl({"submit", source, "--user", "anna"});
     ASSERT_EQ(d.exitCode, 0) << d.err;
     EXPECT_EQ(d.out, "ztp_2\n");
     EXPECT_THAT(testenv::readFile(job("ztp_2.txt")), HasSubstr("DocName=letter.ps\r\nPapersize=0\r\nOrientation=\r\n"
@@ -72,15 +71,13 @@ TEST_F(ZentctlSubmit, FailuresExitNonZeroWithTheReasonAndWriteNothing) {
         {{"submit", source, "--colour", "1"}, 2, "unknown option --colour"},
     };
     for (const auto& c : cases) {
-        std::vector<std::string> argv{zentctl()};
-        argv.insert(argv.end(), c.args.begin(), c.args.end());
-        const auto r = testenv::run(argv);
+        const auto r = testenv::zentctl(c.args);
         EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
         EXPECT_THAT(r.err, HasSubstr(c.text));
         EXPECT_EQ(r.out, "");
     }
     fs::remove(machine.machineHive());
-    const auto r = testenv::run({zentctl(), "submit", source});
+    const auto r = testenv::zentctl({"submit", source});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_THAT(r.err, HasSubstr("TRegistry->OpenKeyReadOnly() failed"));
     EXPECT_TRUE(fs::is_empty(jobs));
@@ -103,7 +100,7 @@ TEST_F(ZentctlSubmit, ParallelSubmissionsAllLandUnderDistinctNumbersAndReachTheC
     for (int i = 0; i < kJobs; ++i) {
         const std::string file = machine.dir().file("job" + std::to_string(i) + ".ps");
         testenv::writeFile(file, "%!PS job " + std::to_string(i) + "\n");
-        threads.emplace_back([&, i, file] { results[i] = testenv::run({zentctl(), "submit", file}); });
+        threads.emplace_back([&, i, file] { results[i] = testenv::zentctl({"submit", file}); });
     }
     for (auto& t : threads) t.join();
 
