@@ -31,7 +31,7 @@ std::int32_t jobNumber(const std::string& answer) {
 std::int32_t MyClientThreadCode::ProcessAnswer() {
     const std::size_t n = std::size_t(AnswerLen);
     const std::uint8_t* bytes = Answer.data();
-    auto firstNumber = [&] { return n < 4 ? 0 : exchange::GetBigEndian32(bytes); };
+    auto firstNumber = [&] { return n < 4 ? 0 : GetBigEndian32(bytes); };
     // Copied only for the commands that read their answer as text.
     auto text = [&]() -> const std::string& { return AnswerText = GetAnswer(); };
 

@@ -132,7 +132,7 @@ bool MyClientThreadCode::receiveAnswer() {
     TCommHeader header(raw, kCommHeaderSize);
     // The length field counts the header too. Anything shorter than the
     // header, or longer than the limit, is not an answer we can trust.
-    const std::int32_t total = exchange::GetBigEndian32(raw + kLengthFieldOffset);
+    const std::int32_t total = GetBigEndian32(raw + kLengthFieldOffset);
     if (total < kCommHeaderSize || total - kCommHeaderSize > kMaxAnswerSize) {
         ErrorCode = kErrNoAnswer;
         dlog(ClientThreadLogFile(), Command + ": answer refused, it announces " + std::to_string(total) + " bytes");

@@ -2,6 +2,8 @@
 // packages use them.
 #pragma once
 
+#include <zcodec/byteorder.h>
+
 #include <charconv>
 #include <cstdint>
 #include <string>
@@ -53,23 +55,6 @@ inline std::int32_t LeadingDecimal(std::string_view text) {
     if (value > INT32_MAX) return INT32_MAX;
     if (value < INT32_MIN) return INT32_MIN;
     return std::int32_t(value);
-}
-
-inline void PutBigEndian32(std::uint8_t* at, std::uint32_t value) {
-    at[0] = std::uint8_t(value >> 24);
-    at[1] = std::uint8_t(value >> 16);
-    at[2] = std::uint8_t(value >> 8);
-    at[3] = std::uint8_t(value);
-}
-
-inline void PutBigEndian16(std::uint8_t* at, std::uint16_t value) {
-    at[0] = std::uint8_t(value >> 8);
-    at[1] = std::uint8_t(value);
-}
-
-inline std::int32_t GetBigEndian32(const std::uint8_t* at) {
-    return std::int32_t(std::uint32_t(at[0]) << 24 | std::uint32_t(at[1]) << 16 | std::uint32_t(at[2]) << 8 |
-                        std::uint32_t(at[3]));
 }
 
 }  // namespace encdec::exchange

@@ -84,7 +84,7 @@ std::unique_ptr<Stream> MyClientThreadCode::buildPayload(std::string& tempFile) 
             return nullptr;
         }
         std::vector<std::uint8_t> bytes(4);
-        exchange::PutBigEndian32(bytes.data(), std::uint32_t(job));
+        PutBigEndian32(bytes.data(), std::uint32_t(job));
         return std::make_unique<MemoryStream>(std::move(bytes));
     }
     if (Command == "NEWSESSION") Data = platform::userName();
@@ -114,14 +114,14 @@ std::unique_ptr<Stream> MyClientThreadCode::buildJobPackage(std::string& tempFil
     if (jobLength > INT32_MAX - kCommHeaderSize) throw StreamError("job file too large to send");
 
     std::uint8_t block[kJobBlockSize];
-    exchange::PutBigEndian32(block + 0, std::uint32_t(jobLength));
-    exchange::PutBigEndian32(block + 4, std::uint32_t(number(7, 0)));
-    exchange::PutBigEndian32(block + 8, std::uint32_t(number(9, 0)));
-    exchange::PutBigEndian32(block + 12, std::uint32_t(number(10, 0)));
-    exchange::PutBigEndian16(block + 16, std::uint16_t(number(3, 0)));
-    exchange::PutBigEndian16(block + 18, std::uint16_t(number(4, 1)));
-    exchange::PutBigEndian16(block + 20, std::uint16_t(number(5, 0)));
-    exchange::PutBigEndian16(block + 22, std::uint16_t(number(6, 0)));
+    PutBigEndian32(block + 0, std::uint32_t(jobLength));
+    PutBigEndian32(block + 4, std::uint32_t(number(7, 0)));
+    PutBigEndian32(block + 8, std::uint32_t(number(9, 0)));
+    PutBigEndian32(block + 12, std::uint32_t(number(10, 0)));
+    PutBigEndian16(block + 16, std::uint16_t(number(3, 0)));
+    PutBigEndian16(block + 18, std::uint16_t(number(4, 1)));
+    PutBigEndian16(block + 20, std::uint16_t(number(5, 0)));
+    PutBigEndian16(block + 22, std::uint16_t(number(6, 0)));
 
     std::unique_ptr<Stream> package;
     if (jobLength <= kInMemoryLimit) {

@@ -1,5 +1,7 @@
 #include <zcodec/commheader.h>
 
+#include <zcodec/byteorder.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -24,26 +26,10 @@ static_assert(kErrMsgAt + kErrMsgWidth + 1 == kCommHeaderSize);
 
 using Image = std::array<std::uint8_t, kCommHeaderSize>;
 
-void put32(Image& image, int at, std::uint32_t v) {
-    image[at] = std::uint8_t(v >> 24);
-    image[at + 1] = std::uint8_t(v >> 16);
-    image[at + 2] = std::uint8_t(v >> 8);
-    image[at + 3] = std::uint8_t(v);
-}
-
-void put16(Image& image, int at, std::uint16_t v) {
-    image[at] = std::uint8_t(v >> 8);
-    image[at + 1] = std::uint8_t(v);
-}
-
-std::int32_t get32(const Image& image, int at) {
-    return std::int32_t(std::uint32_t(image[at]) << 24 | std::uint32_t(image[at + 1]) << 16 |
-                        std::uint32_t(image[at + 2]) << 8 | std::uint32_t(image[at + 3]));
-}
-
-std::int16_t get16(const Image& image, int at) {
-    return std::int16_t(std::uint16_t(image[at] << 8 | image[at + 1]));
-}
+void put32(Image& image, int at, std::uint32_t v) { PutBigEndian32(image.data() + at, v); }
+void put16(Image& image, int at, std::uint16_t v) { PutBigEndian16(image.data() + at, v); }
+std::int32_t get32(const Image& image, int at) { return GetBigEndian32(image.data() + at); }
+std::int16_t get16(const Image& image, int at) { return GetBigEndian16(image.data() + at); }
 
 // What a text field of the given width decodes to: up to the first zero byte,
 // without trailing white space. Encoding keeps exactly this, so the decoded

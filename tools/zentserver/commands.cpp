@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <zcodec/byteorder.h>
 #include <zcodec/utilities.h>
 
 namespace zentserver {
@@ -35,8 +36,8 @@ Reply Reply::number(std::int32_t value, std::string outcome) {
 Reply Reply::fail(const ErrorReply& error, std::string outcome) { return Reply{{}, error, std::move(outcome)}; }
 
 void appendBigEndian32(Bytes& out, std::int32_t value) {
-    const auto v = std::uint32_t(value);
-    out.insert(out.end(), {std::uint8_t(v >> 24), std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)});
+    out.resize(out.size() + 4);
+    encdec::PutBigEndian32(out.data() + out.size() - 4, std::uint32_t(value));
 }
 
 }  // namespace zentserver

@@ -1,5 +1,7 @@
 #include "dispatcher.h"
 
+#include <zcodec/byteorder.h>
+
 #include <algorithm>
 #include <cstring>
 #include <ctime>
@@ -34,10 +36,6 @@ const std::map<std::string, CommandEntry>& commandTable() {
     return table;
 }
 
-std::int32_t be32(const std::uint8_t* p) {
-    return std::int32_t(std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3]);
-}
-
 // Why the header cannot be a request of this protocol, or the empty text.
 std::string headerProblem(const encdec::TCommHeader& h) {
     const std::uint8_t* image = h.GetData();
@@ -49,7 +47,7 @@ std::string headerProblem(const encdec::TCommHeader& h) {
         else if (ended || image[i] < 0x20 || image[i] > 0x7e) return "command field holds other bytes";
     }
     if (h.Command.empty()) return "no command";
-    if (be32(image + 32) < encdec::kCommHeaderSize) return "length field below the header size";
+    if (encdec::GetBigEndian32(image + 32) < encdec::kCommHeaderSize) return "length field below the header size";
     const int transport = image[52] << 8 | image[53];
     if (transport > encdec::ttEncryptDecompress) return "unknown transport type " + std::to_string(transport);
     return "";

@@ -1,5 +1,7 @@
 #include "job_package.h"
 
+#include <zcodec/byteorder.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -7,11 +9,8 @@ namespace zentserver {
 
 namespace {
 
-std::int32_t be32(const std::uint8_t* p) {
-    return std::int32_t(std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3]);
-}
-
-std::int16_t be16(const std::uint8_t* p) { return std::int16_t(std::uint16_t(p[0] << 8 | p[1])); }
+using encdec::GetBigEndian16;
+using encdec::GetBigEndian32;
 
 // The text from pos up to the next zero byte; pos moves past that byte.
 bool takeText(const Bytes& in, std::size_t& pos, std::string& text) {
@@ -41,14 +40,14 @@ std::optional<JobPackage> parseJobPackage(const Bytes& package, std::string& err
     }
     const std::uint8_t* b = package.data() + pos;
     std::memcpy(p.rawBlock.data(), b, kJobBlockSize);
-    p.block.length = be32(b);
-    p.block.serverFlags = be32(b + 4);
-    p.block.paperWidth = be32(b + 8);
-    p.block.paperHeight = be32(b + 12);
-    p.block.pages = be16(b + 16);
-    p.block.copies = be16(b + 18);
-    p.block.paperSize = be16(b + 20);
-    p.block.color = be16(b + 22);
+    p.block.length = GetBigEndian32(b);
+    p.block.serverFlags = GetBigEndian32(b + 4);
+    p.block.paperWidth = GetBigEndian32(b + 8);
+    p.block.paperHeight = GetBigEndian32(b + 12);
+    p.block.pages = GetBigEndian16(b + 16);
+    p.block.copies = GetBigEndian16(b + 18);
+    p.block.paperSize = GetBigEndian16(b + 20);
+    p.block.color = GetBigEndian16(b + 22);
     pos += kJobBlockSize;
     const std::size_t jobBytes = package.size() - pos;
     if (p.block.length < 0 || std::size_t(p.block.length) != jobBytes) {
