@@ -1,6 +1,8 @@
 #include "clientsocket.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -122,6 +124,45 @@ bool ClientSocket::WriteAll(const void* data, std::size_t n, int timeoutMs, cons
     return true;
 }
 
+namespace {
+
+// sendfile has no MSG_NOSIGNAL: a peer that has gone away would raise SIGPIPE
+// and end the whole program. Hold the signal blocked on this thread while
+// sending and discard one it raised, so the failure is just a failed send.
+class SigpipeGuard {
+public:
+    SigpipeGuard() {
+        sigemptyset(&pipe_);
+        sigaddset(&pipe_, SIGPIPE);
+        sigset_t pending;
+        sigemptyset(&pending);
+        sigpending(&pending);
+        wasPending_ = sigismember(&pending, SIGPIPE) == 1;
+        blocked_ = pthread_sigmask(SIG_BLOCK, &pipe_, &old_) == 0;
+    }
+    ~SigpipeGuard() {
+        if (!blocked_) return;
+        if (!wasPending_) {
+            const int saved = errno;
+            timespec zero{0, 0};
+            while (sigtimedwait(&pipe_, nullptr, &zero) == SIGPIPE) {
+            }
+            errno = saved;
+        }
+        pthread_sigmask(SIG_SETMASK, &old_, nullptr);
+    }
+    SigpipeGuard(const SigpipeGuard&) = delete;
+    SigpipeGuard& operator=(const SigpipeGuard&) = delete;
+
+private:
+    sigset_t pipe_;
+    sigset_t old_;
+    bool wasPending_ = false;
+    bool blocked_ = false;
+};
+
+}  // namespace
+
 bool ClientSocket::SendFile(int fileFd, std::int64_t offset, std::int64_t n, int timeoutMs,
                             const StopRequested& stop) {
     if (!Connected()) return false;
@@ -131,6 +172,7 @@ bool ClientSocket::SendFile(int fileFd, std::int64_t offset, std::int64_t n, int
     fcntl(fd_, F_SETFL, flags | O_NONBLOCK);
     off_t at = off_t(offset);
     bool ok = true;
+    SigpipeGuard noSigpipe;
     while (n > 0) {
         if (!waitFor(POLLOUT, timeoutMs, stop)) {
             ok = false;

@@ -5,8 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "exchange_peer.h"
@@ -91,6 +97,35 @@ TEST(ExchangeThread, RefusedConnectionIsNoAnswer) {
     EXPECT_EQ(thread->ReturnValue, 0);
     EXPECT_EQ(thread->ErrorCode, encdec::kErrNoAnswer);
     EXPECT_EQ(thread->GetAnswerAsPointer(), nullptr);
+}
+
+// A large request leaves through sendfile, which has no MSG_NOSIGNAL: a server
+// that resets the connection mid-upload must fail the exchange, not raise
+// SIGPIPE and end the whole program.
+TEST(ExchangeThread, ServerResettingALargeUploadIsNoAnswer) {
+    const int listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    socklen_t len = sizeof addr;
+    getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len);
+    listen(listener, 1);
+    std::thread peer([listener] {
+        const int fd = accept(listener, nullptr, nullptr);
+        char buf[4096];
+        (void)!recv(fd, buf, sizeof buf, 0);
+        linger reset{1, 0};
+        setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+        close(fd);
+    });
+    testenv::IsolatedMachine machine;
+    const std::string big(8 * 1024 * 1024, 'x');   // well past the in-memory limit: a temporary file
+    auto thread = runExchange("ASKPRN", big, "127.0.0.1:" + std::to_string(ntohs(addr.sin_port)));
+    peer.join();
+    close(listener);
+    EXPECT_EQ(thread->ReturnValue, 0);
+    EXPECT_EQ(thread->ErrorCode, encdec::kErrNoAnswer);
 }
 
 TEST(ExchangeThread, SilentServerTimesOut) {
