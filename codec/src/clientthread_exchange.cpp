@@ -176,7 +176,11 @@ bool MyClientThreadCode::unpackAnswer(TransportType type) {
     MemoryStream stream(std::move(Answer));
     Answer.clear();
     {
-        DecUncmpThread unpacker(false, type, &stream, &stream);
+        // A server chooses the packing: a small compressed answer must not
+        // unpack into more than any answer may hold.
+        DecUncmpThread unpacker(true, type, &stream, &stream);
+        unpacker.SetOutputLimit(kMaxAnswerSize);
+        unpacker.resume();
         if (!finishPipeline(unpacker)) return false;
         const std::int64_t size = unpacker.GetOutputSize();
         if (size < 0 || size > stream.size()) return false;

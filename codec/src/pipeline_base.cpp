@@ -133,6 +133,7 @@ void BaseThread::runConversion(Steps steps) {
     }
     try {
         detail::Conversion c(*this);
+        c.outputLimit = outputLimit_;
         if (prepare(c)) {
             steps(c, transport_);
             outputSize_ = c.outputSize;

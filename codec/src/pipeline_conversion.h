@@ -73,6 +73,7 @@ public:
     void checkTerminated() const;
 
     std::int64_t outputSize = 0;
+    std::int64_t outputLimit = 0;   // 0: decompression is not bounded
     // Moves a file output into place.
     void commit();
 

@@ -103,6 +103,8 @@ void decompressStep(Conversion& c) {
         c.checkTerminated();
         const int n = ::gzread(gz.get(), buffer.data(), unsigned(buffer.size()));
         if (n < 0) gz.fail("cannot decompress");
+        if (c.outputLimit > 0 && total + n > c.outputLimit)
+            throw StreamError("the decompressed data exceeds " + std::to_string(c.outputLimit) + " bytes");
         if (n > 0) out.write(buffer.data(), std::size_t(n));
         total += n;
         if (std::size_t(n) < buffer.size()) break;

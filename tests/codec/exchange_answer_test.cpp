@@ -201,6 +201,10 @@ TEST(ExchangeAnswer, UntrustedAnswersCountAsNoAnswer) {
         {"closes inside the payload", closingAfter(256 + 10, std::string(100, 'a'))},
         {"closes before sending anything", closingAfter(0, "OK")},
         {"enciphered payload too short", garbled(encdec::ttEncrypt, "x")},
+        // A few hundred kilobytes of gzip that would unpack past the limit.
+        {"compressed past the limit",
+         garbled(encdec::ttCompress,
+                 exchangetest::pack(encdec::ttCompress, std::string(std::size_t(encdec::kMaxAnswerSize) + 1, '\0')))},
     };
     const std::string file = machine.dir().file("answer.txt");
     for (const auto& c : cases) {

@@ -39,6 +39,10 @@ public:
     const std::string& GetErrorText() const { return errorText_; }
     // WaitFor as callers know it.
     void WaitFor() { waitFor(); }
+    // Bounds what decompression may produce (0: no bound), so a small hostile
+    // payload cannot expand without limit. Set it on a thread created
+    // suspended, before resume().
+    void SetOutputLimit(std::int64_t bytes) { outputLimit_ = bytes; }
 
 protected:
     BaseThread(bool suspended, TransportType type);
@@ -74,6 +78,7 @@ private:
     Stream* outputStream_ = nullptr;
     TransportType transport_;
     std::int64_t outputSize_ = 0;
+    std::int64_t outputLimit_ = 0;
     std::string errorText_;
 };
 
