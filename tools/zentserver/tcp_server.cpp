@@ -16,6 +16,7 @@
 #include <new>
 #include <stdexcept>
 #include <system_error>
+#include <thread>
 
 namespace zentserver {
 
@@ -221,7 +222,12 @@ void TcpServer::run(const std::atomic<bool>& stop) {
         sockaddr_storage from{};
         socklen_t len = sizeof from;
         const int fd = ::accept4(listener_, reinterpret_cast<sockaddr*>(&from), &len, SOCK_CLOEXEC);
-        if (fd < 0) continue;
+        if (fd < 0) {
+            // Out of descriptors or memory: the connection stays queued and
+            // poll reports it at once again, so pause instead of spinning.
+            if (errno != EINTR && errno != ECONNABORTED) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            continue;
+        }
         const std::string peer = addressText(from);
         if (int(workers_.size()) >= cap) {
             log_.request(peer, "", 0, 0, "refused: " + std::to_string(cap) + " connections already open");
@@ -231,7 +237,13 @@ void TcpServer::run(const std::atomic<bool>& stop) {
         auto done = std::make_shared<std::atomic<bool>>(false);
         try {
             workers_.push_back(Worker{std::thread([this, fd, peer, done, &stop] {
-                                          serve(fd, peer, stop);
+                                          // Running out of memory ends this connection only,
+                                          // never the whole server.
+                                          try {
+                                              serve(fd, peer, stop);
+                                          } catch (...) {
+                                              ::close(fd);
+                                          }
                                           done->store(true);
                                       }),
                                       done});

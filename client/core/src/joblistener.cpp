@@ -10,6 +10,8 @@
 
 #include <cerrno>
 #include <chrono>
+#include <system_error>
+#include <thread>
 #include <cstdint>
 #include <string_view>
 
@@ -38,7 +40,14 @@ JobListener::JobListener(Callback onJob) : onJob_(std::move(onJob)) {
         listenFd_ = -1;
         return;
     }
-    thread_ = std::thread([this] { run(); });
+    try {
+        thread_ = std::thread([this] { run(); });
+    } catch (const std::system_error& e) {
+        bindError_ = e.code().value();
+        ::close(wakeFd_);
+        ::close(listenFd_);
+        wakeFd_ = listenFd_ = -1;
+    }
 }
 
 JobListener::~JobListener() {
@@ -74,7 +83,12 @@ void JobListener::run() {
         if (fds[1].revents) return;
         if (!(fds[0].revents & POLLIN)) continue;
         const int connection = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-        if (connection < 0) continue;   // the peer gave up meanwhile, or a transient shortage
+        if (connection < 0) {
+            // The peer gave up meanwhile, or a shortage of descriptors: then
+            // the connection stays queued, so pause instead of spinning.
+            if (errno != EINTR && errno != ECONNABORTED) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            continue;
+        }
         serve(connection);
         ::close(connection);
     }
