@@ -4,6 +4,8 @@
 
 #include <zcodec/byteorder.h>
 
+#include "text_trim.h"
+
 #include <charconv>
 #include <cstdint>
 #include <string>
@@ -24,14 +26,7 @@ inline std::string_view TrimBlanks(std::string_view text) {
 inline std::int32_t DecimalOr(std::string_view text, std::int32_t fallback) {
     auto first = text.find_first_not_of(" \t");
     if (first == std::string_view::npos) return fallback;
-    text.remove_prefix(first);
-    bool plus = !text.empty() && text.front() == '+';
-    if (plus) text.remove_prefix(1);
-    if (text.empty() || (plus && text.front() == '-')) return fallback;
-    std::int32_t value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size()) return fallback;
-    return value;
+    return detail::parseDecimal(text.substr(first)).value_or(fallback);
 }
 
 // The decimal number at the start of the text (blanks and a sign allowed

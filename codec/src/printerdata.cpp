@@ -1,6 +1,5 @@
 #include <zcodec/printerdata.h>
 
-#include <charconv>
 #include <optional>
 #include <string_view>
 #include <variant>
@@ -33,15 +32,6 @@ struct Overloaded : F... {
 template <class... F>
 Overloaded(F...) -> Overloaded<F...>;
 
-// A decimal integer with an optional sign that fits 32 bits, and nothing else.
-std::optional<std::int32_t> parseDecimal(std::string_view text) {
-    if (text.size() > 1 && text.front() == '+' && text[1] != '-') text.remove_prefix(1);
-    std::int32_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 10);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
-}
-
 std::optional<bool> parseFlag(std::string_view text) {
     if (text.empty()) return std::nullopt;
     if (std::string_view("YyTt1").find(text.front()) != std::string_view::npos) return true;
@@ -56,7 +46,7 @@ TPageGeometry parseMargins(const std::string& text) {
     TOrloFunction::AnsiSplit(text, ",", parts, 0);
     std::array<std::int32_t, 6> numbers{};
     for (std::size_t i = 0; i < numbers.size() && i < parts.size(); ++i)
-        numbers[i] = parseDecimal(detail::trim(parts[i])).value_or(0);
+        numbers[i] = detail::parseDecimal(detail::trim(parts[i])).value_or(0);
     TPageGeometry geometry;
     geometry.Margin = {numbers[0], numbers[1], numbers[2], numbers[3]};
     geometry.PaperWidth = numbers[4];
@@ -89,13 +79,13 @@ void applyValue(const FieldRef& field, const std::string& value, TPrinterData& d
                            data.*member = false;
                    },
                    [&](std::int16_t TPrinterData::*member) {
-                       if (auto number = parseDecimal(value))
+                       if (auto number = detail::parseDecimal(value))
                            data.*member = std::int16_t(std::uint16_t(*number));
                        else if (!lenient)
                            data.*member = 0;
                    },
                    [&](std::int32_t TPrinterData::*member) {
-                       if (auto number = parseDecimal(value))
+                       if (auto number = detail::parseDecimal(value))
                            data.*member = *number;
                        else if (!lenient)
                            data.*member = 0;
