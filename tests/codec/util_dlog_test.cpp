@@ -59,10 +59,16 @@ TEST(UtilDlog, WritesOneTimeStampedLineInUtcAndCreatesTheDirectory) {
     testenv::IsolatedMachine machine;
     setMachineValue("DebugBackDll", "1");
     std::string file = machine.dir().file("state/zentrope/debug.log");
-    std::time_t before = std::time(nullptr);
+    // time() reads the coarse clock, which may lag the one the log uses.
+    auto now = [] {
+        timespec ts{};
+        clock_gettime(CLOCK_REALTIME, &ts);
+        return ts.tv_sec;
+    };
+    std::time_t before = now();
     encdec::dlog(file, "first message");
     encdec::dlog(file, "second");
-    std::time_t after = std::time(nullptr);
+    std::time_t after = now();
 
     auto written = lines(testenv::readFile(file));
     ASSERT_EQ(written.size(), 2u);
