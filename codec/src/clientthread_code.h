@@ -76,8 +76,9 @@ public:
     std::int32_t Error() const { return ErrorCode; }
 
 private:
-    std::unique_ptr<Stream> buildPayload(std::string& tempFile);
-    std::unique_ptr<Stream> buildJobPackage(std::string& tempFile);
+    // wireReady: the payload is already in its wire form and is not packed.
+    std::unique_ptr<Stream> buildPayload(std::string& tempFile, bool& wireReady);
+    std::unique_ptr<Stream> buildJobPackage(std::string& tempFile, bool& wireReady);
     std::unique_ptr<Stream> packPayload(Stream& payload, std::string& tempFile);
     bool sendRequest(Stream& payload);
     // Reads the answer header and payload; true when an answer is in the buffer.

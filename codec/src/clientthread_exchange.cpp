@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "clientthread_code.h"
+#include "clientthread_jobstream.h"
 #include "clientthread_numbers.h"
 
 namespace encdec {
@@ -48,7 +49,9 @@ void MyClientThreadCode::Execute() {
             dlog(ClientThreadLogFile(), Command + ": no connection to " + Socket->host() + ":" +
                                             std::to_string(Socket->port()));
         } else if (!sendRequest(*payload)) {
-            ErrorCode = kErrNoAnswer;
+            // A payload made while sending can fail after the header went out;
+            // that is a request not prepared, not a server that did not answer.
+            if (ErrorCode != kErrNotPrepared) ErrorCode = kErrNoAnswer;
             dlog(ClientThreadLogFile(), Command + ": the request could not be sent");
         } else {
             payload.reset();
@@ -109,6 +112,19 @@ bool MyClientThreadCode::sendRequest(Stream& payload) {
     // A packed file goes from the page cache straight to the socket.
     if (auto* file = dynamic_cast<FileStream*>(&payload))
         return Socket->SendFile(file->fd(), 0, payload.size(), Limits.dataMs, stop);
+
+    // A job request is made piece by piece as the socket takes it.
+    if (auto* job = dynamic_cast<exchange::JobRequestStream*>(&payload)) {
+        try {
+            for (auto bytes = job->next(); !bytes.empty(); bytes = job->next())
+                if (!Socket->WriteAll(bytes.data(), bytes.size(), Limits.dataMs, stop)) return false;
+        } catch (const std::exception& e) {
+            ErrorCode = kErrNotPrepared;
+            dlog(ClientThreadLogFile(), Command + ": request not prepared: " + e.what());
+            return false;
+        }
+        return true;
+    }
 
     payload.rewind();
     std::vector<std::uint8_t> chunk(std::size_t(std::min<std::int64_t>(payload.size(), kChunk)));

@@ -12,6 +12,7 @@
 #include <climits>
 
 #include "clientthread_code.h"
+#include "clientthread_jobstream.h"
 #include "clientthread_numbers.h"
 
 namespace encdec {
@@ -21,7 +22,10 @@ namespace {
 constexpr char kFieldSeparator[] = "\x04";
 constexpr std::size_t kJobBlockSize = 24;
 
-void writeText(Stream& out, const std::string& text) { out.write(text.c_str(), text.size() + 1); }
+void appendText(std::vector<std::uint8_t>& out, const std::string& text) {
+    out.insert(out.end(), text.begin(), text.end());
+    out.push_back(0);
+}
 
 std::unique_ptr<MemoryStream> textPayload(const std::string& text) {
     std::vector<std::uint8_t> bytes(text.begin(), text.end());
@@ -61,10 +65,11 @@ std::unique_ptr<Stream> MyClientThreadCode::PreProcessCommand(std::string& tempF
     tempFile.clear();
     std::string packageFile;
     try {
-        auto payload = buildPayload(packageFile);
+        bool wireReady = false;
+        auto payload = buildPayload(packageFile, wireReady);
         // The job package's own temporary file is not needed once packed.
         exchange::TempFileGuard package(packageFile);
-        if (!payload) return nullptr;
+        if (!payload || wireReady) return payload;
         return packPayload(*payload, tempFile);
     } catch (const std::exception& e) {
         if (!packageFile.empty()) std::remove(packageFile.c_str());
@@ -74,9 +79,9 @@ std::unique_ptr<Stream> MyClientThreadCode::PreProcessCommand(std::string& tempF
     }
 }
 
-std::unique_ptr<Stream> MyClientThreadCode::buildPayload(std::string& tempFile) {
+std::unique_ptr<Stream> MyClientThreadCode::buildPayload(std::string& tempFile, bool& wireReady) {
     if (Command == "SENDFILE") return std::make_unique<FileStream>(Data, FileStream::Mode::Read);
-    if (Command.rfind("PRFILE", 0) == 0) return buildJobPackage(tempFile);
+    if (Command.rfind("PRFILE", 0) == 0) return buildJobPackage(tempFile, wireReady);
     if (Command == "CONFIRM") {
         std::int32_t job = exchange::DecimalOr(exchange::TrimBlanks(Data), 0);
         if (job == 0) {
@@ -92,8 +97,10 @@ std::unique_ptr<Stream> MyClientThreadCode::buildPayload(std::string& tempFile) 
 }
 
 // Printer, job file path, document name as zero-terminated texts, the 24-byte
-// block of numbers, then the job file's bytes.
-std::unique_ptr<Stream> MyClientThreadCode::buildJobPackage(std::string& tempFile) {
+// block of numbers, then the job file's bytes. Unless the transport type
+// compresses, the package is made while it is sent, already in its wire form;
+// compressing needs the whole package first.
+std::unique_ptr<Stream> MyClientThreadCode::buildJobPackage(std::string& tempFile, bool& wireReady) {
     StringList fields;
     split(Data, kFieldSeparator, fields);
     if (fields.size() < 2) {
@@ -107,13 +114,17 @@ std::unique_ptr<Stream> MyClientThreadCode::buildJobPackage(std::string& tempFil
         return position <= fields.size() ? exchange::DecimalOr(fields[position - 1], fallback) : fallback;
     };
 
-    FileStream job(text(2), FileStream::Mode::Read);
-    const std::int64_t jobLength = job.size();
+    auto job = std::make_unique<FileStream>(text(2), FileStream::Mode::Read);
+    const std::int64_t jobLength = job->size();
     // The package announces the length in 32 bits and the header the packed
     // size in 31: a longer job cannot be described truthfully.
     if (jobLength > INT32_MAX - kCommHeaderSize) throw StreamError("job file too large to send");
 
-    std::uint8_t block[kJobBlockSize];
+    std::vector<std::uint8_t> head;
+    appendText(head, text(1));
+    appendText(head, text(2));
+    appendText(head, text(8));
+    std::uint8_t* block = &*head.insert(head.end(), kJobBlockSize, 0);
     PutBigEndian32(block + 0, std::uint32_t(jobLength));
     PutBigEndian32(block + 4, std::uint32_t(number(7, 0)));
     PutBigEndian32(block + 8, std::uint32_t(number(9, 0)));
@@ -123,6 +134,13 @@ std::unique_ptr<Stream> MyClientThreadCode::buildJobPackage(std::string& tempFil
     PutBigEndian16(block + 20, std::uint16_t(number(5, 0)));
     PutBigEndian16(block + 22, std::uint16_t(number(6, 0)));
 
+    if (Transport == ttNone || Transport == ttEncrypt || Transport == ttDecompressOnly ||
+        Transport == ttEncryptDecompress) {
+        wireReady = true;
+        const bool encipher = Transport == ttEncrypt || Transport == ttEncryptDecompress;
+        return std::make_unique<exchange::JobRequestStream>(std::move(head), std::move(job), jobLength, encipher);
+    }
+
     std::unique_ptr<Stream> package;
     if (jobLength <= kInMemoryLimit) {
         package = std::make_unique<MemoryStream>();
@@ -131,11 +149,8 @@ std::unique_ptr<Stream> MyClientThreadCode::buildJobPackage(std::string& tempFil
         if (tempFile.empty()) throw StreamError("no temporary file for the job package");
         package = std::make_unique<FileStream>(tempFile, FileStream::Mode::Create);
     }
-    writeText(*package, text(1));
-    writeText(*package, text(2));
-    writeText(*package, text(8));
-    package->write(block, sizeof block);
-    appendJob(*package, job, jobLength);
+    package->write(head.data(), head.size());
+    appendJob(*package, *job, jobLength);
     package->rewind();
     return package;
 }

@@ -171,24 +171,29 @@ TEST(ExchangeRequest, JobPackageLayout) {
     }
 }
 
-TEST(ExchangeRequest, LargeJobGoesThroughTemporaryFilesThatAreRemoved) {
+// Streamed (type 5) or packed whole through temporary files (type 3, which
+// compresses): either way nothing is left behind.
+TEST(ExchangeRequest, LargeJobLeavesNoTemporaryFiles) {
     testenv::IsolatedMachine machine;
     const std::string job = machine.dir().file("ztp_2.gz");
     std::string jobBytes(400000, '\0');
     for (std::size_t i = 0; i < jobBytes.size(); ++i) jobBytes[i] = char((i * 7919) >> 3);
     testenv::writeFile(job, jobBytes);
+    const std::string package = "Laser\0"s + job + '\0' + '\0' + jobBlock(400000, 0, 0, 0, 2, 1, 0, 0) + jobBytes;
     ScriptedPeer peer;
-    peer.push(number(0));
-    auto thread = runExchange("PRFILE", "Laser\x04" + job + "\x04" "2", peer.address(),
-                              encdec::ttEncryptDecompress, 3);
-    EXPECT_EQ(thread->ErrorCode, 0);
-    auto requests = peer.requests();
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].header.Enccmp, encdec::ttEncryptDecompress);
-    EXPECT_EQ(requests[0].header.UncSize, 0);
-    EXPECT_EQ(exchangetest::unpack(encdec::ttEncryptDecompress, requests[0].payload),
-              "Laser\0"s + job + '\0' + '\0' + jobBlock(400000, 0, 0, 0, 2, 1, 0, 0) + jobBytes);
-    EXPECT_TRUE(tempDirectoryEmpty(machine));
+    for (const auto type : {encdec::ttEncryptDecompress, encdec::ttCompressEncrypt}) {
+        SCOPED_TRACE(int(type));
+        peer.push(number(0));
+        auto thread = runExchange("PRFILE", "Laser\x04" + job + "\x04" "2", peer.address(), type, 3);
+        EXPECT_EQ(thread->ErrorCode, 0);
+        auto requests = peer.requests();
+        ASSERT_FALSE(requests.empty());
+        EXPECT_EQ(requests.back().header.Enccmp, type);
+        EXPECT_EQ(std::size_t(requests.back().header.UncSize),
+                  type == encdec::ttCompressEncrypt ? package.size() : 0u);
+        EXPECT_EQ(exchangetest::unpack(type, requests.back().payload), package);
+        EXPECT_TRUE(tempDirectoryEmpty(machine));
+    }
 }
 
 TEST(ExchangeRequest, DeliveredJobIsConfirmedWithItsNumber) {

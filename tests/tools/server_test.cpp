@@ -246,6 +246,53 @@ TEST_F(ServerTest, DeliveredJobIsStoredByteExactConfirmedAndReported) {
     EXPECT_EQ(after[5], "Quarterly report");
 }
 
+// A job still enciphered is deciphered only as its fields are read and its
+// bytes written: whatever the packing, however long the fields, the job and
+// its description come out as sent, and a package that only looks like gzip
+// after deciphering is handled as unpacking it whole would.
+TEST_F(ServerTest, JobsAreStoredWhateverTheirPackingAndFieldLengths) {
+    const std::int32_t session = openSession("dora");
+    struct Case {
+        const char* what;
+        encdec::TransportType transport;
+        std::string printer;
+        std::size_t documentLength;
+        std::size_t jobBytes;
+        std::int32_t error;   // 0: stored
+    } cases[] = {
+        {"enciphered, fields past the first look", encdec::ttEncryptDecompress, "laser", 5000, 300000, 0},
+        {"enciphered, fields far past the first look", encdec::ttEncrypt, "laser", 70000, 1000, 0},
+        {"enciphered, empty job", encdec::ttEncryptDecompress, "laser", 3, 0, 0},
+        {"as it is", encdec::ttNone, "laser", 12, 70001, 0},
+        {"as it is, decompressed on receipt", encdec::ttDecompressOnly, "laser", 12, 70001, 0},
+        {"compressed and enciphered", encdec::ttCompressEncrypt, "laser", 12, 70001, 0},
+        {"looks like gzip once deciphered", encdec::ttEncryptDecompress, "\x1f\x8bx", 12, 1000, 900},
+        {"the same, not to be decompressed", encdec::ttEncrypt, "\x1f\x8bx", 12, 1000, 902},
+    };
+    unsigned seed = 40;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Bytes job = randomBytes(c.jobBytes, seed++);
+        const std::string document(c.documentLength, 'D');
+        const Bytes package = jobPackage(c.printer, "/work/ztp_9.gz", document, job, 0, 0, 0, 1, 1, 9, 0);
+        const WireAnswer a = exchange(server_->port(), Request{"PRFILE", package, c.transport, session});
+        ASSERT_TRUE(a.received);
+        EXPECT_EQ(a.header.AckError, c.error) << a.header.AckErrMsg;
+        const auto jobs = spooledJobs(server_->spoolDir());
+        if (c.error != 0) {
+            EXPECT_TRUE(jobs.empty());
+            continue;
+        }
+        EXPECT_EQ(be32(a.payload), session);
+        ASSERT_EQ(jobs.size(), 1u);
+        EXPECT_TRUE(bytes(testenv::readFile((jobs[0] / "job.bin").string())) == job);
+        const auto meta = nlohmann::json::parse(testenv::readFile((jobs[0] / "meta.json").string()));
+        EXPECT_EQ(meta["document"], document);
+        EXPECT_EQ(meta["job_bytes"], c.jobBytes);
+        fs::remove_all(jobs[0]);
+    }
+}
+
 TEST_F(ServerTest, RefusedJobsGetTheRefusalValueAndAreNotStored) {
     const Bytes job = bytes("%!PS\nshowpage\n");
     const Bytes good = jobPackage("laser", "p", "d", job, 0, 0, 0, 5, 2, 9, 0);

@@ -10,6 +10,7 @@
 #include <zcodec/commheader.h>
 
 #include "config.h"
+#include "request_body.h"
 #include "server_state.h"
 
 namespace zentserver {
@@ -31,7 +32,8 @@ struct CommandContext {
     ServerState& state;
     Spool* spool;                        // null: jobs are not stored
     const encdec::TCommHeader& header;
-    const Bytes& payload;                // unpacked
+    const Bytes& payload;                // unpacked; empty for a command that reads body
+    const RequestBody& body;             // the payload, read (deciphered) where needed
     const std::string& peer;             // "host:port"
 
     // The request's parameter text: the payload up to its first zero byte.

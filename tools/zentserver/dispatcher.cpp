@@ -17,6 +17,9 @@ namespace {
 struct CommandEntry {
     CommandHandler handler;
     encdec::TransportType transport;   // what clients expect the answer packed with
+    // The handler reads its payload through the context's body, so an
+    // enciphered payload is deciphered only where (and when) it is read.
+    bool readsBody = false;
 };
 
 const std::map<std::string, CommandEntry>& commandTable() {
@@ -29,7 +32,7 @@ const std::map<std::string, CommandEntry>& commandTable() {
         {"PLGSTG", {pluginStage, encdec::ttNone}},
         {"PLGFUNC", {pluginFunction, encdec::ttNone}},
         {"CHKINTR", {checkIntruder, encdec::ttEncrypt}},
-        {"PRFILE", {printFile, encdec::ttEncryptDecompress}},
+        {"PRFILE", {printFile, encdec::ttEncryptDecompress, true}},
         {"CONFIRM", {confirmJob, encdec::ttNone}},
         {"OJOBS", {jobStatus, encdec::ttEncrypt}},
     };
@@ -121,13 +124,15 @@ Answer Dispatcher::handle(const encdec::TCommHeader& header, Bytes packedPayload
     } else if (entry == commandTable().end()) {
         answer = errorAnswer(header, config_.errors.unknownCommand, "unknown command");
     } else {
-        const Unpacked request = unpackPayload(header.Enccmp, std::move(packedPayload), config_.maxUnpackedBytes);
+        const Unpacked request = unpackPayload(header.Enccmp, std::move(packedPayload), config_.maxUnpackedBytes,
+                                               entry->second.readsBody);
         if (request.status != UnpackStatus::Ok) {
             answer = errorAnswer(header, request.status == UnpackStatus::TooLarge ? config_.errors.tooLarge
                                                                                  : config_.errors.badRequest,
                                  std::string("payload refused: ") + describe(request.status));
         } else {
-            CommandContext context{config_, state_, spool_, header, request.data, peer};
+            const RequestBody body = request.enciphered ? RequestBody(*request.enciphered) : RequestBody(request.data);
+            CommandContext context{config_, state_, spool_, header, request.data, body, peer};
             const Reply reply = entry->second.handler(context);
             answer = makeAnswer(header, transport, reply.payload, reply.error, reply.outcome);
         }

@@ -21,7 +21,7 @@ Reply printFile(CommandContext& c) {
     const std::int32_t session = c.header.Session;
     if (session <= 0) return refuse(c, c.config.errors.badSession, "no session");
     std::string problem;
-    const auto job = parseJobPackage(c.payload, problem);
+    const auto job = parseJobPackage(c.body, problem);
     if (!job) return refuse(c, c.config.errors.badJobPackage, problem);
     const PrinterConfig* printer = c.config.findPrinter(job->printer);
     if (!printer) return refuse(c, c.config.errors.unknownPrinter, "unknown printer \"" + job->printer + "\"");
@@ -35,7 +35,7 @@ Reply printFile(CommandContext& c) {
     JobOrigin origin{session, user, c.peer, c.header.Enccmp, std::int64_t(std::time(nullptr))};
     std::string spoolName;
     if (c.spool) {
-        spoolName = c.spool->store(*job, origin, problem);
+        spoolName = c.spool->store(*job, c.body, origin, problem);
         if (spoolName.empty()) return refuse(c, c.config.errors.storageFailed, problem);
     }
 
@@ -48,7 +48,7 @@ Reply printFile(CommandContext& c) {
     record.peer = c.peer;
     record.spoolName = spoolName;
     record.receivedAt = origin.receivedAt;
-    record.bytes = std::int64_t(job->job.size());
+    record.bytes = std::int64_t(job->jobSize);
     record.pages = job->block.pages;
     record.copies = job->block.copies;
     record.paperSize = job->block.paperSize;
@@ -57,7 +57,7 @@ Reply printFile(CommandContext& c) {
     record.paperWidth = job->block.paperWidth;
     record.paperHeight = job->block.paperHeight;
     c.state.addJob(record);
-    return Reply::number(session, "accepted " + std::to_string(job->job.size()) + " bytes for \"" + job->printer +
+    return Reply::number(session, "accepted " + std::to_string(job->jobSize) + " bytes for \"" + job->printer +
                                       "\"" + (spoolName.empty() ? "" : " as " + spoolName));
 }
 

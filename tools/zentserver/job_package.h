@@ -5,13 +5,11 @@
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
-#include <vector>
+
+#include "request_body.h"
 
 namespace zentserver {
-
-using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::size_t kJobBlockSize = 24;
 
@@ -32,14 +30,13 @@ struct JobPackage {
     std::string document;
     std::array<std::uint8_t, kJobBlockSize> rawBlock{};
     JobBlock block;
-    std::span<const std::uint8_t> job;   // inside the parsed package, not a copy
+    std::size_t jobOffset = 0;   // where the job's bytes start in the package
+    std::size_t jobSize = 0;
 };
 
-// Parses a package; an error text (and no package) when a zero byte is
-// missing, the block is short, or the job bytes do not match the length the
-// block announces. The result's job bytes point into package, which must
-// outlive it.
-std::optional<JobPackage> parseJobPackage(const Bytes& package, std::string& error);
-std::optional<JobPackage> parseJobPackage(Bytes&& package, std::string& error) = delete;
+// Parses a package, reading (deciphering) only as much of it as the fields
+// need; an error text (and no package) when a zero byte is missing, the block
+// is short, or the job bytes do not match the length the block announces.
+std::optional<JobPackage> parseJobPackage(const RequestBody& package, std::string& error);
 
 }  // namespace zentserver

@@ -23,6 +23,11 @@ bool startsGzip(const Bytes& data, std::size_t at) {
     return data.size() >= at + 2 && data[at] == 0x1f && data[at + 1] == 0x8b;
 }
 
+bool startsGzip(const CipherBody& body) {
+    std::uint8_t start[2];
+    return body.read(0, 2, start) && start[0] == 0x1f && start[1] == 0x8b;
+}
+
 // Data without the gzip signature passes through: it is moved, not copied.
 UnpackStatus gunzip(Bytes& in, std::int64_t maxOut, Bytes& out) {
     out.clear();
@@ -58,41 +63,6 @@ UnpackStatus gunzip(Bytes& in, std::int64_t maxOut, Bytes& out) {
     }
 }
 
-// A cipher block is one byte of key length, the first half of key B, the
-// body, the rest of key B and the length's second byte; the key restarts
-// every key-length bytes of the body. So a body piece of a whole number of
-// key lengths, framed by the same key bytes, is a block of its own. Deciphering
-// piece by piece into the payload's own memory spares a second payload-sized
-// buffer (and its page faults, the most costly part for large jobs). The
-// same checks as for the whole block apply.
-constexpr std::size_t kDecipherPiece = std::size_t(1) << 20;
-
-bool decipherInPlace(Bytes& block) {
-    if (block.size() < 2) return false;
-    const std::size_t d = std::size_t(block.front()) * 256 + block.back();
-    if (d == 0 || block.size() < d + 2) return false;
-    const std::size_t h = d / 2;
-    const std::size_t n = block.size() - d - 2;
-    const std::size_t piece = d * std::max<std::size_t>(1, kDecipherPiece / d);
-    const Bytes tail(block.end() - std::ptrdiff_t(d - h + 1), block.end());
-    Bytes frame(block.begin(), block.begin() + std::ptrdiff_t(1 + h));
-    frame.reserve(piece + d + 2);
-    // Output lands before its input (by 1 + h bytes); each piece's input is
-    // framed before its output is written, and later input lies beyond it.
-    for (std::size_t at = 0; at < n; at += piece) {
-        const std::size_t length = std::min(piece, n - at);
-        const auto from = block.begin() + std::ptrdiff_t(1 + h + at);
-        frame.resize(1 + h);
-        frame.insert(frame.end(), from, from + std::ptrdiff_t(length));
-        frame.insert(frame.end(), tail.begin(), tail.end());
-        const std::unique_ptr<encdec::Bytes> plain = encdec::decrypt_buffer(frame.size(), frame.data());
-        if (!plain || plain->size() != length) return false;
-        std::copy(plain->begin(), plain->end(), block.begin() + std::ptrdiff_t(at));
-    }
-    block.resize(n);
-    return true;
-}
-
 }  // namespace
 
 const char* describe(UnpackStatus status) {
@@ -106,15 +76,29 @@ const char* describe(UnpackStatus status) {
     return "?";
 }
 
-Unpacked unpackPayload(int transport, Bytes packed, std::int64_t maxUnpacked) {
+Unpacked unpackPayload(int transport, Bytes packed, std::int64_t maxUnpacked, bool keepEnciphered) {
     Unpacked result;
     if (transport < 0 || transport > 5) {
         result.status = UnpackStatus::BadTransport;
         return result;
     }
-    if (deciphers(transport) && !decipherInPlace(packed)) {
-        result.status = UnpackStatus::BadCipher;
-        return result;
+    if (deciphers(transport)) {
+        std::optional<CipherBody> body = CipherBody::open(std::move(packed));
+        if (!body) {
+            result.status = UnpackStatus::BadCipher;
+            return result;
+        }
+        if (keepEnciphered && transport != 3 && !(transport == 5 && startsGzip(*body))) {
+            if (std::int64_t(body->size()) > maxUnpacked) result.status = UnpackStatus::TooLarge;
+            else result.enciphered = std::move(body);
+            return result;
+        }
+        std::optional<Bytes> plain = std::move(*body).decipherAll();
+        if (!plain) {
+            result.status = UnpackStatus::BadCipher;
+            return result;
+        }
+        packed = std::move(*plain);
     }
     if (decompresses(transport)) {
         result.status = gunzip(packed, maxUnpacked, result.data);

@@ -4,12 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
+#include <utility>
 
 #include "text_util.h"
 
@@ -32,30 +34,69 @@ std::string hex(const std::uint8_t* data, std::size_t n) {
     return s;
 }
 
-// Writes a whole file with one write (repeated only if the kernel takes less)
-// and flushes its data, and the size needed to read it back, to disk; false
-// with errno text in error.
-bool writeDurably(const std::string& path, const void* data, std::size_t n, std::string& error) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        error = path + ": " + std::strerror(errno);
-        return false;
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
     }
-    const auto* p = static_cast<const char*>(data);
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+    // Closes, reporting what close reports (a late write error included).
+    bool close() { return ::close(std::exchange(fd_, -1)) == 0; }
+
+private:
+    int fd_;
+};
+
+bool writeAll(int fd, const std::uint8_t* p, std::size_t n) {
     while (n > 0) {
         const ssize_t w = ::write(fd, p, n);
         if (w < 0 && errno == EINTR) continue;
         if (w <= 0) {
-            error = path + ": " + std::strerror(errno);
-            ::close(fd);
+            if (w == 0) errno = ENOSPC;
             return false;
         }
         p += w;
         n -= std::size_t(w);
     }
-    const bool ok = ::fdatasync(fd) == 0;
-    if (!ok) error = path + ": " + std::strerror(errno);
-    return ::close(fd) == 0 && ok;
+    return true;
+}
+
+// Writes bytes [from, from + n) of the payload to a new file, a piece at a
+// time (deciphered on the way when the payload is still enciphered), and
+// flushes its data, and the size needed to read it back, to disk. The disk
+// gets to work on each stretch as soon as it is written, so the closing flush
+// waits only for the last of it. False with errno text in error.
+bool writeDurably(const std::string& path, const RequestBody& payload, std::size_t from, std::size_t n,
+                  std::string& error) {
+    constexpr std::size_t kPiece = 256 * 1024;
+    constexpr std::size_t kWriteback = 4 * 1024 * 1024;
+    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    auto fail = [&](const std::string& what) {
+        error = path + ": " + what;
+        return false;
+    };
+    if (fd.get() < 0) return fail(std::strerror(errno));
+    RequestBody::Bytes scratch;
+    std::size_t written = 0, flushed = 0;
+    while (written < n) {
+        const std::size_t want = std::min(kPiece, n - written);
+        const auto piece = payload.view(from + written, want, scratch);
+        if (piece.size() != want) return fail("the job could not be deciphered");
+        if (!writeAll(fd.get(), piece.data(), piece.size())) return fail(std::strerror(errno));
+        written += want;
+        if (written - flushed >= kWriteback || written == n) {
+            // Only starts the writing; where the file system has nothing to
+            // write back (memory-backed ones) it does nothing.
+            ::sync_file_range(fd.get(), off64_t(flushed), off64_t(written - flushed), SYNC_FILE_RANGE_WRITE);
+            flushed = written;
+        }
+    }
+    if (::fdatasync(fd.get()) != 0) return fail(std::strerror(errno));
+    if (!fd.close()) return fail(std::strerror(errno));
+    return true;
 }
 
 void syncDirectory(const std::string& path) {
@@ -88,7 +129,7 @@ std::string metaText(const JobPackage& job, const JobOrigin& origin) {
           {"paper_size", job.block.paperSize},
           {"color", job.block.color}}},
         {"job_file", kJobFile},
-        {"job_bytes", job.job.size()},
+        {"job_bytes", job.jobSize},
     };
     // Names arrive in the client's 8-bit code page; bytes that are not UTF-8
     // are replaced rather than refused.
@@ -118,7 +159,8 @@ Spool::Spool(std::string directory) : directory_(std::move(directory)) {
     next_ = highestJobNumber(directory_) + 1;
 }
 
-std::string Spool::store(const JobPackage& job, const JobOrigin& origin, std::string& error) {
+std::string Spool::store(const JobPackage& job, const RequestBody& package, const JobOrigin& origin,
+                         std::string& error) {
     // Built under a temporary name and renamed when complete.
     std::string incoming = directory_ + "/.incoming-XXXXXX";
     if (!::mkdtemp(incoming.data())) {
@@ -127,8 +169,9 @@ std::string Spool::store(const JobPackage& job, const JobOrigin& origin, std::st
     }
     const std::string meta = metaText(job, origin);
     std::error_code ec;
-    if (!writeDurably(incoming + "/" + kJobFile, job.job.data(), job.job.size(), error) ||
-        !writeDurably(incoming + "/" + kMetaFile, meta.data(), meta.size(), error)) {
+    const RequestBody::Bytes metaBytes(meta.begin(), meta.end());
+    if (!writeDurably(incoming + "/" + kJobFile, package, job.jobOffset, job.jobSize, error) ||
+        !writeDurably(incoming + "/" + kMetaFile, RequestBody(metaBytes), 0, metaBytes.size(), error)) {
         fs::remove_all(incoming, ec);
         return "";
     }

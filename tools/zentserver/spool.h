@@ -28,9 +28,12 @@ public:
 
     const std::string& directory() const { return directory_; }
 
-    // Stores the job; returns the name of its directory inside the spool, or
-    // the empty text (and error) when it could not be stored completely.
-    std::string store(const JobPackage& job, const JobOrigin& origin, std::string& error);
+    // Stores the job whose bytes lie in package (deciphered as they are
+    // written when it is still enciphered); returns the name of its directory
+    // inside the spool, or the empty text (and error) when it could not be
+    // stored completely. Returns only once the job is on disk.
+    std::string store(const JobPackage& job, const RequestBody& package, const JobOrigin& origin,
+                      std::string& error);
 
 private:
     std::string directory_;
