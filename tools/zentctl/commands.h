@@ -17,5 +17,6 @@ int cmdPack(const Args& args);
 int cmdUnpack(const Args& args);
 int cmdSend(const Args& args);
 int cmdSubmit(const Args& args);
+int cmdQueue(const Args& args);
 
 }  // namespace zentctl

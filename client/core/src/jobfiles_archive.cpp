@@ -1,0 +1,126 @@
+// Archiving a delivered job: its data and description are copied into the
+// user's save directory under a base name not yet used there. Job numbers are
+// reused once a job has gone, so the job's own base name may already belong
+// to an earlier archived job: the copy then goes under base + "_1", "_2", ...
+// (the first one whose ".ztp" and ".txt" are both free). Nothing there is
+// ever overwritten.
+#include <zentcore/jobfiles.h>
+
+#include "jobfiles_paths.h"
+
+#include <zplatform/system.h>
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace zentcore {
+
+namespace {
+
+constexpr int kMaxSuffix = 100000;
+
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    bool close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+bool exists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 || errno != ENOENT;
+}
+
+std::string candidate(const std::string& base, int suffix) {
+    return suffix == 0 ? base : base + "_" + std::to_string(suffix);
+}
+
+bool pairIsFree(const std::string& dir, const std::string& base) {
+    return !exists(detail::jobFile(dir, base, ".ztp")) && !exists(detail::jobFile(dir, base, ".txt"));
+}
+
+bool copyContents(int from, int to) {
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(from, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) return true;
+        for (const char* p = buffer; n > 0;) {
+            const ssize_t w = ::write(to, p, std::size_t(n));
+            if (w < 0 && errno == EINTR) continue;
+            if (w <= 0) return false;
+            p += w;
+            n -= w;
+        }
+    }
+}
+
+// Moves temp to target unless target exists (then errno is EEXIST).
+bool moveIntoPlace(const std::string& temp, const std::string& target) {
+    if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // File systems without RENAME_NOREPLACE: a hard link fails on an existing
+    // name just the same.
+    if (::link(temp.c_str(), target.c_str()) != 0) return false;
+    ::unlink(temp.c_str());
+    return true;
+}
+
+enum class Copy { Done, TargetTaken, Failed };
+
+// Copies source to target through a temporary file beside the target, so the
+// archive never holds half a file and an existing target is left alone.
+Copy copyFile(const std::string& source, const std::string& dir, const std::string& target) {
+    Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat st {};
+    if (in.get() < 0 || ::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return Copy::Failed;
+    const std::string temp = platform::createUniqueTempFile(dir, ".archive-", ".tmp");
+    if (temp.empty()) return Copy::Failed;
+    Fd out(::open(temp.c_str(), O_WRONLY | O_CLOEXEC));
+    const bool written = out.get() >= 0 && copyContents(in.get(), out.get()) && ::fsync(out.get()) == 0 && out.close();
+    if (written && moveIntoPlace(temp, target)) return Copy::Done;
+    const int error = errno;
+    ::unlink(temp.c_str());
+    return written && error == EEXIST ? Copy::TargetTaken : Copy::Failed;
+}
+
+}  // namespace
+
+void ArchiveJobFiles(const TQueuedJob& job, const std::string& workDir, const std::string& saveDir) {
+    if (job.BaseName.empty() || !platform::forceDirectories(saveDir)) return;
+    const std::string dataPath = detail::jobFile(workDir, job.BaseName, ".ztp");
+    const std::string textPath = detail::jobFile(workDir, job.BaseName, ".txt");
+    for (int suffix = 0; suffix <= kMaxSuffix; ++suffix) {
+        const std::string base = candidate(job.BaseName, suffix);
+        if (!pairIsFree(saveDir, base)) continue;
+        // Another archiver may take the name between the test and the copy:
+        // then the next free name is tried.
+        const Copy data = copyFile(dataPath, saveDir, detail::jobFile(saveDir, base, ".ztp"));
+        if (data == Copy::TargetTaken) continue;
+        const Copy text = copyFile(textPath, saveDir, detail::jobFile(saveDir, base, ".txt"));
+        if (text == Copy::TargetTaken) {
+            if (data == Copy::Done) ::unlink(detail::jobFile(saveDir, base, ".ztp").c_str());
+            continue;
+        }
+        return;   // failures of either copy are not reported
+    }
+}
+
+}  // namespace zentcore

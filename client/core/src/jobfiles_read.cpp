@@ -1,0 +1,116 @@
+// Reading a job's description into its record, and what follows a read: the
+// data size and the packing of the data.
+#include <zentcore/jobfiles.h>
+
+#include "jobfiles_compression.h"
+#include "jobfiles_description.h"
+#include "jobfiles_paths.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <optional>
+#include <string>
+
+namespace zentcore {
+
+namespace {
+
+class FdCloser {
+public:
+    explicit FdCloser(int fd) : fd_(fd) {}
+    ~FdCloser() { ::close(fd_); }
+    FdCloser(const FdCloser&) = delete;
+    FdCloser& operator=(const FdCloser&) = delete;
+
+private:
+    int fd_;
+};
+
+// Feeds every line (each up to and including its LF; a last line without LF
+// when it is not empty) to the record. False on a read error.
+bool readLines(int fd, TQueuedJob& job) {
+    char buffer[8192];
+    std::string line;
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) break;
+        for (ssize_t i = 0; i < n; ++i) {
+            line += buffer[i];
+            if (buffer[i] == '\n') {
+                detail::ApplyDescriptionLine(job, line);
+                line.clear();
+            }
+        }
+    }
+    if (!line.empty()) detail::ApplyDescriptionLine(job, line);
+    return true;
+}
+
+std::optional<struct stat> statFile(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return st;
+}
+
+bool notOlder(const struct timespec& a, const struct timespec& b) {
+    return a.tv_sec > b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec >= b.tv_nsec);
+}
+
+// A packed file is the packing of the present data only when it was written
+// after the data: one left behind by an earlier job of the same number would
+// otherwise be sent in the new job's place.
+bool packedFileIsCurrent(const std::string& dataPath, const std::string& packedPath) {
+    const auto packed = statFile(packedPath);
+    if (!packed) return false;
+    const auto data = statFile(dataPath);
+    return !data || notOlder(packed->st_mtim, data->st_mtim);
+}
+
+void afterReading(TQueuedJob& job, const std::string& workDir, bool startCompression) {
+    const std::string dataPath = detail::jobFile(workDir, job.BaseName, ".ztp");
+    if (const auto data = statFile(dataPath)) job.DataSize = std::uint64_t(data->st_size);
+    if (!startCompression) return;
+
+    const std::string packedPath = detail::jobFile(workDir, job.BaseName, ".gz");
+    if (packedFileIsCurrent(dataPath, packedPath)) {
+        UpdatePackedSize(job, workDir);
+        return;
+    }
+    if (job.CompressThread) return;   // already packing
+    try {
+        job.CompressThread = detail::StartJobCompression(dataPath, packedPath);
+    } catch (...) {
+        // No thread: the job waits without one and the transmission finds no
+        // packed file.
+    }
+}
+
+}  // namespace
+
+bool ReadJobDescription(TQueuedJob& job, const std::string& workDir, int openFd, bool startCompression) {
+    const int fd =
+        openFd >= 0 ? openFd : ::open(detail::jobFile(workDir, job.BaseName, ".txt").c_str(),
+                                       O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    {
+        FdCloser closer(fd);
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+        if (!readLines(fd, job)) return false;
+    }
+    afterReading(job, workDir, startCompression);
+    return true;
+}
+
+void UpdatePackedSize(TQueuedJob& job, const std::string& workDir) {
+    if (const auto packed = statFile(detail::jobFile(workDir, job.BaseName, ".gz")))
+        job.PackedSize = std::uint64_t(packed->st_size);
+}
+
+}  // namespace zentcore

@@ -1,0 +1,17 @@
+// Rewriting a job's description from its record.
+#include <zentcore/jobfiles.h>
+
+#include "jobfiles_description.h"
+#include "jobfiles_paths.h"
+
+#include <zplatform/system.h>
+
+namespace zentcore {
+
+void WriteJobDescription(const TQueuedJob& job, const std::string& workDir) {
+    // Replaced in one step: a scan never reads half a description, and a
+    // write that fails leaves the old one whole. Callers are not told.
+    platform::writeFileAtomically(detail::jobFile(workDir, job.BaseName, ".txt"), detail::JobDescriptionText(job));
+}
+
+}  // namespace zentcore

@@ -1,0 +1,124 @@
+// How jobs enter the queue: the scan of the working directory and the
+// hand-off's notification.
+#include <zentcore/jobscan.h>
+
+#include <zentcore/jobfiles.h>
+#include <zentcore/joblistener.h>
+
+#include "jobfiles_paths.h"
+
+#include <zcodec/utilities.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace zentcore {
+
+namespace {
+
+std::string keyOf(const std::string& fileName) {
+    const auto dot = fileName.find_last_of('.');
+    return dot == std::string::npos ? fileName : fileName.substr(0, dot);
+}
+
+bool isWizardJob(const TQueuedJob* wizardJob, const std::string& key) {
+    return wizardJob && wizardJob->BaseName == key;
+}
+
+// Takes the job in from its open description file (closed here) unless it
+// is queued already.
+void admit(JobQueue& queue, const std::string& workDir, const std::string& key, int fd, bool startCompression) {
+    auto job = std::make_unique<TQueuedJob>();
+    job->BaseName = key;
+    if (ReadJobDescription(*job, workDir, fd, startCompression) && !queue.contains(key)) queue.append(std::move(job));
+}
+
+// "ztp_*.txt"
+bool isDescriptionName(std::string_view name) {
+    return name.size() >= 8 && name.starts_with("ztp_") && name.ends_with(".txt");
+}
+
+// Names in the order a person reads them: runs of digits compare as numbers,
+// so ztp_2 comes before ztp_10.
+bool naturalLess(const std::string& a, const std::string& b) {
+    std::size_t i = 0, j = 0;
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    while (i < a.size() && j < b.size()) {
+        if (digit(a[i]) && digit(b[j])) {
+            std::size_t ei = i, ej = j;
+            while (ei < a.size() && a[ei] == '0') ++ei;
+            while (ej < b.size() && b[ej] == '0') ++ej;
+            std::size_t ni = ei, nj = ej;
+            while (ni < a.size() && digit(a[ni])) ++ni;
+            while (nj < b.size() && digit(b[nj])) ++nj;
+            if (ni - ei != nj - ej) return ni - ei < nj - ej;
+            const int c = a.compare(ei, ni - ei, b, ej, nj - ej);
+            if (c != 0) return c < 0;
+            i = ni;
+            j = nj;
+            continue;
+        }
+        if (a[i] != b[j]) return a[i] < b[j];
+        ++i;
+        ++j;
+    }
+    return a.size() - i < b.size() - j;
+}
+
+std::vector<std::string> descriptionFiles(const std::string& workDir) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(workDir.c_str());
+    if (!dir) return names;
+    while (const dirent* entry = ::readdir(dir))
+        if (isDescriptionName(entry->d_name)) names.emplace_back(entry->d_name);
+    ::closedir(dir);
+    std::sort(names.begin(), names.end(), naturalLess);
+    return names;
+}
+
+int openDescription(const std::string& path) {
+    // Nothing is ever written in place (the hand-off and the rewrite both
+    // rename a complete file over the name), so a plain open never sees half
+    // a file. Non-blocking: a pipe under a job's name must not hang the
+    // window (the reader then refuses anything but a plain file).
+    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+}
+
+}  // namespace
+
+void RescanWorkDir(JobQueue& queue, const std::string& workDir, const TQueuedJob* wizardJob, bool startCompression) {
+    for (const std::string& name : descriptionFiles(workDir)) {
+        const std::string key = keyOf(name);
+        if (queue.contains(key) || isWizardJob(wizardJob, key)) continue;
+        const int fd = openDescription(detail::joinPath(workDir, name));
+        if (fd < 0) continue;   // gone or unreadable: a later scan tries again
+        admit(queue, workDir, key, fd, startCompression);
+    }
+    queue.ListChanged = true;
+}
+
+bool AcceptNotifiedJob(JobQueue& queue, const std::string& workDir, const std::string& dataFileName,
+                       const TQueuedJob* wizardJob) {
+    if (!JobListener::acceptableName(dataFileName)) {
+        // Not a name the hand-off sends: taking it would reach outside the
+        // working directory or at files that are no job's.
+        errno = EINVAL;
+        encdec::GetErrorMessage(0, "GlobalGetAtomName FAILED", -1);
+        return false;
+    }
+    const std::string key = keyOf(dataFileName);
+    if (queue.contains(key) || isWizardJob(wizardJob, key)) return true;   // the scan was first
+    const int fd = openDescription(detail::jobFile(workDir, key, ".txt"));
+    if (fd >= 0) admit(queue, workDir, key, fd, true);
+    queue.ListChanged = true;
+    return true;
+}
+
+}  // namespace zentcore

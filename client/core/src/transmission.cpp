@@ -1,0 +1,40 @@
+#include <zentcore/transmission.h>
+
+#include <zentcore/jobfiles.h>
+
+#include <exception>
+
+namespace zentcore {
+
+std::string TransmissionText(const TQueuedJob& job, const std::string& workDir, const encdec::TPageGeometry* paper) {
+    const char eot = '\x04';
+    std::string text = job.Printer + eot + workDir + "/" + job.BaseName + ".gz" + eot + std::to_string(job.Pages) +
+                       eot + std::to_string(job.Copies) + eot + std::to_string(job.Papersize) + eot +
+                       std::to_string(job.Color) + eot + std::to_string(std::int16_t(job.ServerFlags)) + eot +
+                       job.DocName;
+    if (paper) text += eot + std::to_string(paper->PaperWidth) + eot + std::to_string(paper->PaperHeight);
+    return text;
+}
+
+void FinishCompression(TQueuedJob& job, const std::string& workDir) {
+    if (!job.CompressThread) return;
+    job.CompressThread->WaitFor();
+    job.CompressThread.reset();
+    UpdatePackedSize(job, workDir);
+}
+
+bool StartTransmission(TQueuedJob& job, const std::string& text, std::uint32_t delayMs, platform::WindowHandle owner) {
+    job.Busy = true;
+    job.Finished = false;
+    try {
+        job.SendThread = std::make_unique<encdec::TClientThread>(false, "PRFILE", text, job.Server, owner,
+                                                                 encdec::ttEncryptDecompress, job.SessionId, delayMs,
+                                                                 "");
+        return true;
+    } catch (const std::exception&) {
+        job.Busy = false;
+        return false;
+    }
+}
+
+}  // namespace zentcore
