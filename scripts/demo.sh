@@ -47,18 +47,11 @@ first=$("$bin/zentctl" send GETPRNAMES "" "127.0.0.1:$port" | sed -n '/^answer:/
 step "Printer description of '$first' (ASKPRN)"
 send ASKPRN "$first" "127.0.0.1:$port"
 
-step "A new session (NEWSESSION, enciphered)"
-session_out=$("$bin/zentctl" send NEWSESSION "" "127.0.0.1:$port" --transport 1)
-echo "$session_out"
-session=$(sed -n 's/^return value: //p' <<<"$session_out")
-
-step "A one-page PostScript job for '$first' in session $session (PRFILE, then CONFIRM)"
 job=$work/hello.ps
 printf '%%!PS-Adobe-3.0\n/Helvetica findfont 24 scalefont setfont\n72 720 moveto (Hello from Zentrope) show\nshowpage\n' >"$job"
-# printer, file, pages, copies, paper size, colour, server flags, document name, paper width, height
-send PRFILE "$first\x04$job\x041\x041\x049\x040\x040\x04hello.ps\x0421000\x0429700" \
-  "127.0.0.1:$port" --transport 5 --session "$session"
-echo "spool:"
+step "Printing hello.ps to $first@$addr (check, session, authentication, PRFILE, CONFIRM)"
+"$bin/zentctl" print "$job" "$first@127.0.0.1:$port" --doc "Hello from Zentrope" --pages 1 --auth Voucher
+echo "the server stored it in:"
 find "$work/spool" -type f | sed "s|$work/||"
 
 step "Server log"

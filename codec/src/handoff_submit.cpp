@@ -125,16 +125,9 @@ bool SubmitFileToNetClient(const std::string& source, const ZTP_JOBDATA* job, st
     return SubmitFileToNetClient(source, job, errorText, baseName);
 }
 
-bool SubmitFileToNetClient(const std::string& source, const ZTP_JOBDATA* job, std::string& errorText,
-                           std::string& baseName) {
-    if (!job) {
-        errorText = "No job description given";
-        return false;
-    }
-    const auto dir = readWorkingDirectory(errorText);
-    if (!dir) return false;
-
-    int number = firstFreeNumber(*dir, 1);
+bool SubmitFileToDirectory(const std::string& source, const ZTP_JOBDATA& job, const std::string& dir,
+                           std::string& errorText, std::string& baseName) {
+    int number = firstFreeNumber(dir, 1);
     if (number == 0) return false;
 
     Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
@@ -142,12 +135,12 @@ bool SubmitFileToNetClient(const std::string& source, const ZTP_JOBDATA* job, st
         errorText = "Failed to read-open file";
         return false;
     }
-    Fd out(createDataFile(*dir, number));
+    Fd out(createDataFile(dir, number));
     if (out.get() < 0) {
         if (number != 0) errorText = "Failed to write-open ZTP file!";
         return false;
     }
-    const std::string dataPath = jobPath(*dir, number, ".ztp");
+    const std::string dataPath = jobPath(dir, number, ".ztp");
     // Whatever goes wrong from here on, no half job is left for the client.
     auto fail = [&](const std::string& text) {
         out.close();
@@ -164,10 +157,22 @@ bool SubmitFileToNetClient(const std::string& source, const ZTP_JOBDATA* job, st
         return fail("Failed to update ZTP file: " + platform::errorText(errno));
 
     // Renamed into place complete, so a scan of the directory never reads half of it.
-    if (!platform::writeFileAtomically(jobPath(*dir, number, ".txt"), detail::JobDescriptionText(*job)))
+    if (!platform::writeFileAtomically(jobPath(dir, number, ".txt"), detail::JobDescriptionText(job)))
         return fail("Failed to write-open TXT file");
 
     baseName = "ztp_" + std::to_string(number);
+    return true;
+}
+
+bool SubmitFileToNetClient(const std::string& source, const ZTP_JOBDATA* job, std::string& errorText,
+                           std::string& baseName) {
+    if (!job) {
+        errorText = "No job description given";
+        return false;
+    }
+    const auto dir = readWorkingDirectory(errorText);
+    if (!dir) return false;
+    if (!SubmitFileToDirectory(source, *job, *dir, errorText, baseName)) return false;
     notifyClient(baseName + ".ztp", errorText);
     return true;
 }

@@ -18,5 +18,6 @@ int cmdUnpack(const Args& args);
 int cmdSend(const Args& args);
 int cmdSubmit(const Args& args);
 int cmdQueue(const Args& args);
+int cmdPrint(const Args& args);
 
 }  // namespace zentctl

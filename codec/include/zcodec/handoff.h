@@ -61,6 +61,10 @@ bool SubmitFileToNetClient(const std::string& source, const ZTP_JOBDATA* job, st
 // The same; on success baseName receives the job's base name ("ztp_3").
 bool SubmitFileToNetClient(const std::string& source, const ZTP_JOBDATA* job, std::string& errorText,
                            std::string& baseName);
+// Writes the job file pair into dir, exactly as the hand-off does, and tells
+// nobody: for tools that run a job through a working directory of their own.
+bool SubmitFileToDirectory(const std::string& source, const ZTP_JOBDATA& job, const std::string& dir,
+                           std::string& errorText, std::string& baseName);
 
 // The client's notification socket: its abstract name (without the leading
 // NUL byte), a connected socket (-1 with errno when no client listens), and a

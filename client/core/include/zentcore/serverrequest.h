@@ -1,0 +1,28 @@
+// One request to a print server as the client's windows and tools make it:
+// Communicate, and whether the server answered.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include <zcodec/clientthread.h>
+#include <zcodec/commheader.h>
+
+namespace zentcore {
+
+struct ServerAnswer {
+    encdec::TCommResult result;
+    std::unique_ptr<encdec::TClientThread> thread;   // null when it did not finish
+
+    // The exchange finished, the server reported no error and gave a return
+    // value.
+    bool answered() const { return thread && result.ErrorCode == 0 && result.ReturnValue != 0; }
+    encdec::StringList lines() const;
+};
+
+ServerAnswer AskServer(const std::string& command, const std::string& data, const std::string& server,
+                       platform::WindowHandle owner, encdec::TransportType transport, std::int32_t session = 0,
+                       const std::string& answerFile = {});
+
+}  // namespace zentcore

@@ -1,0 +1,81 @@
+#include <zentcore/authdialogue.h>
+
+#include <orlo/orlofunction.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+
+namespace zentcore {
+
+std::vector<AuthMethod> ParseAuthMethods(const encdec::StringList& printerLines) {
+    encdec::StringList names, prices, minimums, taxes;
+    const std::pair<const char*, encdec::StringList*> lists[] = {
+        {"AUTHNAME", &names}, {"PAGEPRICE", &prices}, {"MINCHARGE", &minimums}, {"TAX", &taxes}};
+    for (const auto& line : printerLines) {
+        encdec::StringList parts;
+        encdec::split(line, "=", parts, 2);
+        if (parts.size() < 2) continue;
+        for (const auto& [key, list] : lists)
+            if (parts[0] == key) {
+                list->clear();
+                TOrloFunction::AnsiSplit(parts[1], ";", *list, 0);
+            }
+    }
+    const std::size_t count = std::min({names.size(), prices.size(), minimums.size(), taxes.size()});
+    std::vector<AuthMethod> methods;
+    for (std::size_t i = 0; i < count; ++i) methods.push_back({names[i], prices[i], minimums[i], taxes[i]});
+    return methods;
+}
+
+namespace {
+
+// The C library's reading: text that is not a number gives 0.
+double toDouble(const std::string& text) {
+    const std::string trimmed = encdec::Trim(text);
+    return std::strtod(trimmed.c_str(), nullptr);
+}
+
+}  // namespace
+
+ChargeFigures ComputeCharge(const AuthMethod& method, std::int32_t pages, std::int32_t copies) {
+    ChargeFigures f;
+    f.pricePerPage = toDouble(method.pagePrice);
+    f.minimumCharge = toDouble(method.minCharge);
+    f.taxPercentage = toDouble(method.tax);
+    // The sheet count is a whole number; widened so that it cannot wrap.
+    f.amount = double(std::int64_t(pages) * copies) * f.pricePerPage;
+    if (f.amount < f.minimumCharge) f.amount = f.minimumCharge;
+    f.taxAmount = f.amount * f.taxPercentage * 0.01;
+    return f;
+}
+
+std::string WithCurrency(std::string_view caption, std::string_view currency) {
+    static constexpr std::string_view kTag = "${CURRENCY}";
+    std::string out;
+    std::size_t i = 0;
+    while (i < caption.size()) {
+        const auto rest = caption.substr(i);
+        const bool tag = rest.size() >= kTag.size() &&
+                         std::equal(kTag.begin(), kTag.end(), rest.begin(), [](char a, char b) {
+                             return std::toupper(static_cast<unsigned char>(a)) ==
+                                    std::toupper(static_cast<unsigned char>(b));
+                         });
+        if (tag) {
+            out += currency;
+            i += kTag.size();
+        } else {
+            out += caption[i++];
+        }
+    }
+    return out;
+}
+
+std::string FormatCharge(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    return text;
+}
+
+}  // namespace zentcore
