@@ -4,6 +4,7 @@
 
 #include <zcodec/handoff.h>
 #include <zplatform/registry.h>
+#include <zplatform/fd.h>
 #include <zplatform/system.h>
 
 #include <fcntl.h>
@@ -19,25 +20,7 @@ namespace {
 
 constexpr int kMaxJobNumber = 999;
 
-// Closes a descriptor on every path.
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    bool close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
+using Fd = platform::UniqueFd;
 
 std::optional<std::string> readWorkingDirectory(std::string& errorText) {
     const auto key = platform::RegKey::openReadOnly(platform::Hive::LocalMachine,
@@ -80,17 +63,6 @@ int createDataFile(const std::string& dir, int& number) {
     return -1;
 }
 
-bool writeAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= std::size_t(n);
-    }
-    return true;
-}
-
 // Copies the whole source; the number of bytes moved, or nullopt on an error.
 std::optional<std::size_t> copyAll(int from, int to) {
     char buffer[65536];
@@ -100,7 +72,7 @@ std::optional<std::size_t> copyAll(int from, int to) {
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return std::nullopt;
         if (n == 0) return total;
-        if (!writeAll(to, buffer, std::size_t(n))) return std::nullopt;
+        if (!platform::writeAll(to, buffer, std::size_t(n))) return std::nullopt;
         total += std::size_t(n);
     }
 }

@@ -2,6 +2,7 @@
 #include "system_files.h"
 
 #include <zplatform/system.h>
+#include <zplatform/fd.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -70,16 +71,6 @@ mode_t currentUmask() {
     while (std::getline(status, line))
         if (line.rfind("Umask:", 0) == 0) return mode_t(std::strtoul(line.c_str() + 6, nullptr, 8));
     return 022;
-}
-
-bool writeAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        data.remove_prefix(size_t(n));
-    }
-    return true;
 }
 
 // Writes through a symbolic link rather than replacing the link itself.

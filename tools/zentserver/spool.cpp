@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <zplatform/fd.h>
 #include <stdexcept>
 #include <utility>
 
@@ -34,35 +35,8 @@ std::string hex(const std::uint8_t* data, std::size_t n) {
     return s;
 }
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    // Closes, reporting what close reports (a late write error included).
-    bool close() { return ::close(std::exchange(fd_, -1)) == 0; }
-
-private:
-    int fd_;
-};
-
-bool writeAll(int fd, const std::uint8_t* p, std::size_t n) {
-    while (n > 0) {
-        const ssize_t w = ::write(fd, p, n);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) {
-            if (w == 0) errno = ENOSPC;
-            return false;
-        }
-        p += w;
-        n -= std::size_t(w);
-    }
-    return true;
-}
+using FileDescriptor = platform::UniqueFd;
+using platform::writeAll;
 
 // Writes bytes [from, from + n) of the payload to a new file, a piece at a
 // time (deciphered on the way when the payload is still enciphered), and

@@ -8,6 +8,7 @@
 
 #include "jobfiles_paths.h"
 
+#include <zplatform/fd.h>
 #include <zplatform/system.h>
 
 #include <fcntl.h>
@@ -23,24 +24,7 @@ namespace {
 
 constexpr int kMaxSuffix = 100000;
 
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    bool close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
+using Fd = platform::UniqueFd;
 
 bool exists(const std::string& path) {
     struct stat st {};

@@ -1,0 +1,40 @@
+// A file descriptor closed on every path, and writing a whole buffer to one.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <utility>
+
+namespace platform {
+
+class UniqueFd {
+public:
+    explicit UniqueFd(int fd = -1) : fd_(fd) {}
+    ~UniqueFd() { close(); }
+    UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept {
+        if (this != &other) {
+            close();
+            fd_ = std::exchange(other.fd_, -1);
+        }
+        return *this;
+    }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+
+    int get() const { return fd_; }
+    bool ok() const { return fd_ >= 0; }
+    // Closes now, reporting what close reports (a late write error included);
+    // true when there was nothing to close.
+    bool close();
+
+private:
+    int fd_;
+};
+
+// Writes every byte, going on after interruptions and short writes. False on
+// an error (errno set; ENOSPC when the device took nothing).
+bool writeAll(int fd, const void* data, std::size_t size);
+inline bool writeAll(int fd, std::string_view data) { return writeAll(fd, data.data(), data.size()); }
+
+}  // namespace platform
