@@ -8,7 +8,9 @@ packages=(
   clang libclang-rt-14-dev          # libFuzzer and sanitizer runtimes
   libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev libcurl4-openssl-dev nlohmann-json3-dev
+  qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webchannel-dev qt6-tools-dev libqt6opengl6-dev
   python3                           # small HTTP/TCP peers started by tests
+  xvfb xauth                        # scripts/screenshots.sh renders the windows under Xvfb
   gzip time                         # baseline and RSS of the packing benchmark
 )
 

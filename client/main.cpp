@@ -1,0 +1,48 @@
+// zentclient: the tray program. No arguments are read.
+#include "shell/apptitle.h"
+#include "shell/qtprompter.h"
+#include "shell/readynotify.h"
+#include "shell/runonce.h"
+#include "shell/termsignals.h"
+#include "shell/windows.h"
+
+#include <zplatform/prompter.h>
+
+#include <QApplication>
+#include <QSystemTrayIcon>
+
+int main(int argc, char** argv) {
+    using namespace zentclient;
+    // Files the updater could not replace while they were in use are
+    // replaced before anything of them is loaded.
+    RunPendingRunOnce();
+
+    // The embedded browser of later windows shares its GL contexts; this must
+    // be said before the application object exists.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromUtf8(kAppTitle.data(), qsizetype(kAppTitle.size())));
+    // The window lives hidden in the tray; closing a dialog must not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // Where nobody can see a box, messages go to stderr and questions are
+    // answered No instead of waiting for ever.
+    QtPrompter qtPrompter;
+    if (CanShowMessageBoxes()) platform::setPrompter(&qtPrompter);
+
+    int exitCode = 0;
+    {
+        ClientWindows windows;
+        TForm1& form = windows.form1();
+        TermSignals termSignals;
+        QObject::connect(&termSignals, &TermSignals::terminationRequested, &form, &TForm1::Exit1Click);
+        QObject::connect(&form, &TForm1::startedUp, &form, [] { NotifyReady(); });
+        QObject::connect(&form, &TForm1::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+        // Without a notification area the window simply stays minimised.
+        if (!form.ending() && !QSystemTrayIcon::isSystemTrayAvailable()) form.showMinimized();
+        app.exec();
+        exitCode = form.endedAtFirstChance() ? 1 : 0;
+    }
+    platform::setPrompter(nullptr);
+    return exitCode;
+}

@@ -1,0 +1,58 @@
+#include "shell/printercheck.h"
+
+#include "shell/apptitle.h"
+#include "shell/spooler.h"
+
+#include <zcodec/utilities.h>
+#include <zplatform/prompter.h>
+
+#include <strings.h>
+
+namespace zentclient {
+
+namespace {
+
+bool sameName(const std::string& a, const std::string& b) { return ::strcasecmp(a.c_str(), b.c_str()) == 0; }
+
+// An absent port, or one that cannot be listed (reported), counts as missing.
+bool portPresent(Spooler& spooler, platform::WindowHandle owner) {
+    const auto present = spooler.hasPort(kPortName);
+    if (!present) {
+        encdec::GetErrorMessage(owner, "EnumPorts", -1);
+        return false;
+    }
+    return *present;
+}
+
+PrinterCheckOutcome fail(platform::WindowHandle owner, const char* caption) {
+    encdec::GetErrorMessage(owner, caption, -1);
+    return PrinterCheckOutcome::End;
+}
+
+}  // namespace
+
+PrinterCheckOutcome RunPrinterCheck(Spooler* spooler, bool isAdmin, platform::WindowHandle owner) {
+    if (!spooler || !isAdmin) return PrinterCheckOutcome::Scan;
+
+    if (!portPresent(*spooler, owner)) {
+        spooler->addPortMonitor();
+        if (!portPresent(*spooler, owner)) {
+            const std::string question = std::string("Port [") + kPortName +
+                                         "] not found. Need to install it!\r\nContinue application loading ?";
+            return platform::prompter().ask(kAppTitle, question) ? PrinterCheckOutcome::NoScan
+                                                                 : PrinterCheckOutcome::End;
+        }
+    }
+
+    if (!spooler->openPrinter(kPrinterName)) {
+        spooler->addPrinter();
+        if (!spooler->openPrinter(kPrinterName)) return fail(owner, "OpenPrinter");
+    }
+    const auto port = spooler->printerPort(kPrinterName);
+    if (!port) return fail(owner, "GetPrinter");
+    if (!sameName(*port, kPortName) && !spooler->setPrinterPort(kPrinterName, kPortName))
+        return fail(owner, "SetPrinter");
+    return PrinterCheckOutcome::Scan;
+}
+
+}  // namespace zentclient

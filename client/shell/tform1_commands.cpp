@@ -1,0 +1,63 @@
+// The main window's commands: the queue actions of the File menu, "Add new
+// job", Help and About, and the items whose windows come with later versions.
+#include "shell/tform1.h"
+
+#include "shell/apptitle.h"
+#include "shell/importjob.h"
+#include "shell/shellservices.h"
+#include "shell/taboutform.h"
+#include "shell/windows.h"
+
+#include <zplatform/prompter.h>
+
+namespace zentclient {
+
+void TForm1::Sendnow1Click() {
+    if (!pass_) return;
+    pass_->sendNow(selectedJob());
+    RefreshJobList();
+}
+
+void TForm1::Sendlater1Click() {
+    if (!pass_) return;
+    pass_->sendLater(selectedJob());
+    RefreshJobList();
+}
+
+void TForm1::Cancel1Click() {
+    if (!pass_) return;
+    pass_->neverSend(selectedJob());
+    // Redrawn at once: no row may name the job that is gone.
+    RefreshJobList();
+}
+
+void TForm1::AddNewJobExecute() {
+    if (!settingsLoaded_) return;
+    const auto file = seams_.services->chooseExportFile(this);
+    if (!file) return;
+    if (ImportExportFile(*file, settings_.FirstTempDir).failed) return;
+    RescanWorkDir();
+    RefreshJobList();
+}
+
+void TForm1::Help2Click() { seams_.services->openDocument(settings_.AppDir + "/data/help.htm"); }
+
+void TForm1::About1Click() {
+    if (AboutForm) seams_.services->showModal(*AboutForm);
+}
+
+void TForm1::notLoadedYet(const char* feature) {
+    platform::prompter().info(kAppTitle, std::string(feature) + " is not available in this version of " +
+                                             std::string(kAppTitle) + " yet; it arrives with a later version.");
+}
+
+void TForm1::GetJobInfoExecute() { notLoadedYet("The job status window"); }
+void TForm1::PreferencesClick() { notLoadedYet("The preferences editor"); }
+void TForm1::Archive3Click() { notLoadedYet("The archive window"); }
+void TForm1::FTPActionExecute() { notLoadedYet("Updating from the update server"); }
+void TForm1::AddPortMonActionExecute() { notLoadedYet("Installing the port monitor"); }
+void TForm1::DelPortMonActionExecute() { notLoadedYet("Removing the port monitor"); }
+void TForm1::AddPrinterExecute() { notLoadedYet("Installing the printer"); }
+void TForm1::RemovePrinter1Click() { notLoadedYet("Removing the printer"); }
+
+}  // namespace zentclient

@@ -1,0 +1,160 @@
+// UserForm, the submission wizard: the window in which the user decides the
+// fate of one queued job — send it to a printer now (GO), later, never, or
+// into a local export file; look at the printer and the document first. The
+// queue hands it a job (QueueWizard); it holds the job by reference only.
+#pragma once
+
+#include <zcodec/printerdata.h>
+#include <zentcore/jobqueue.h>
+#include <zentcore/printeraddress.h>
+#include <zentcore/queuepass.h>
+#include <zentcore/settings.h>
+#include <zplatform/messaging.h>
+
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTabWidget;
+
+namespace zentclient {
+
+class WizardServices;
+
+// What the wizard works with: the main window's queue, settings and window.
+struct WizardContext {
+    zentcore::JobQueue& queue;
+    const zentcore::ClientSettings& settings;
+    QWidget* mainWindow = nullptr;   // owns the receipt pages
+};
+
+class TUserForm : public QWidget, public zentcore::QueueWizard {
+    Q_OBJECT
+public:
+    // services: the dialogs; null takes the running program's.
+    explicit TUserForm(WizardContext context, WizardServices* services = nullptr);
+    ~TUserForm() override;
+
+    // The queue's side.
+    zentcore::TQueuedJob* currentJob() const override { return job_; }
+    bool isVisible() const override { return QWidget::isVisible(); }
+    void takeJob(zentcore::TQueuedJob& job) override;
+
+    // Shows the window for job (or none) as Show prepares it.
+    void showFor(zentcore::TQueuedJob* job);
+    // Closes the window: the job reference is dropped, the list redrawn.
+    void closeWizard();
+    bool staysOnTop() const;
+
+    // Pages and the controls below them.
+    QTabWidget* PageControl1 = nullptr;
+    QWidget *TabSheetPrint = nullptr, *TabSheetEmail = nullptr, *TabSheetHtml = nullptr;
+    QCheckBox* CheckBoxQA = nullptr;
+    // Print page.
+    QLabel* LabelPrTo = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QPushButton *BitBtnPrInfo = nullptr, *BitBtnPreview = nullptr, *BitBtnDocInfo = nullptr, *BitBtnTitle = nullptr,
+                *BitBtnHelp = nullptr, *BitBtnNext = nullptr, *BitBtnLater = nullptr, *BitBtnCancel = nullptr;
+    // E-mail page.
+    QComboBox* ComboBoxEx1 = nullptr;
+    QPushButton *BitBtnGoE = nullptr, *BitBtnCancelE = nullptr, *BitBtnHelpE = nullptr, *BitBtnMore = nullptr;
+    QCheckBox* CheckBoxPrAfter = nullptr;
+    // HTML page.
+    QLineEdit* EditFname = nullptr;
+    QPushButton *ButtonOpnFile = nullptr, *BitBtnGoH = nullptr, *BitBtnCancelH = nullptr, *BitBtnHelpH = nullptr,
+                *BitBtnMoreH = nullptr;
+    QCheckBox* CheckBoxPrAfterH = nullptr;
+    // Menus.
+    QMenu* LaterPopupMenu = nullptr;      // six entries, the delay in minutes as data
+    QMenu* PrInfoPopupMenu = nullptr;
+    QAction *GetPrInfo = nullptr, *GetPrList = nullptr;
+
+    // Image numbers of the address box.
+    static constexpr int kImageAddress = 0;
+    static constexpr int kImageLocalExport = 1;
+    // The image number of an entry of the address box.
+    int addressImage(int index) const;
+
+    // Handlers.
+    void BitBtnNextClick();      // GO on the print page
+    void BitBtnGoEClick();
+    void BitBtnGoHClick();
+    void BitBtnLaterClick();
+    void LaterItemClick(QAction* item);
+    void BitBtnCancelClick();
+    void BitBtnTitleClick();
+    void BitBtnHelpClick();
+    void BitBtnMoreClick();
+    void BitBtnPreviewClick();
+    void BitBtnPrInfoClick();
+    void GetPrInfoClick();
+    void GetPrListClick();
+    void BitBtnDocInfoClick();
+    void ButtonOpnFileClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    // Any click or key inside the window is a user action.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void createPrintPage();
+    void createEmailPage();
+    void createHtmlPage();
+    void createMenus();
+    QPushButton* button(QWidget* page, const char* name, const char* caption, const char* hint = nullptr);
+
+    // Show, step by step.
+    void FormShow();
+    void fillAddressBox();
+    void showDefaultPage();
+    void PageControl1Change(int index);
+    void pageShown(int index);
+    int pageNumber(int index) const;
+
+    // The user acted: the window leaves the topmost band.
+    void leaveTopmost();
+    void saveDefaultPage(int page);
+    // The trimmed selected address; nullopt (after "No selection!") when none.
+    std::optional<std::string> selectedAddress();
+    // Puts printer@server into the address box (printer picked from a list).
+    void pickIntoAddressBox(const std::string& address);
+
+    // Whether a server request for the job runs (the job must stay).
+    bool requestRuns() const;
+
+    // GO, its steps.
+    void setGoControlsEnabled(bool enabled);
+    void sendJob(const zentcore::PrinterAddress& address, const std::string& typed);
+    // Whether the user passed the printer's authentication (or it needs none).
+    bool authenticate(const zentcore::PrinterAddress& address, const encdec::StringList& printerLines,
+                      std::int32_t session);
+    void showReceipt();
+    void localExport();
+
+    // Printer queries: the details page of a printer list, with what the
+    // server says of each printer; its modal result and picked printer.
+    int showPrinterDetails(const encdec::StringList& names, const std::string& server, std::string& picked);
+    std::string templatePath(const char* name) const;
+
+    WizardContext context_;
+    std::unique_ptr<WizardServices> ownServices_;
+    WizardServices* services_;
+    platform::WindowHandle handle_ = 0;
+    zentcore::TQueuedJob* job_ = nullptr;
+    int startupQA_ = 0;
+    bool closing_ = false;
+};
+
+}  // namespace zentclient

@@ -1,0 +1,44 @@
+#include "wizard/wizardservices.h"
+
+#include "shell/shellservices.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMenu>
+
+namespace zentclient {
+
+std::optional<std::string> QtWizardServices::inputBox(QWidget* owner, const std::string& caption,
+                                                      const std::string& prompt, const std::string& text) {
+    bool ok = false;
+    const QString answer = QInputDialog::getText(owner, QString::fromStdString(caption), QString::fromStdString(prompt),
+                                                 QLineEdit::Normal, QString::fromStdString(text), &ok);
+    if (!ok) return std::nullopt;
+    return answer.toStdString();
+}
+
+std::optional<std::string> QtWizardServices::chooseExportFile(QWidget* owner) {
+    QFileDialog dialog(owner, "Save to Zentrope export file");
+    dialog.setObjectName("SaveDialog1");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter("Zentrope export files (*.zte)");
+    dialog.setDefaultSuffix("zte");
+    // Qt's save dialog asks before it overwrites a file.
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().first().toStdString();
+}
+
+int QtWizardServices::showModal(QDialog& dialog) { return dialog.exec(); }
+
+void QtWizardServices::showModeless(QDialog& dialog) { dialog.show(); }
+
+void QtWizardServices::popup(QMenu& menu, const QPoint& at) { menu.popup(at); }
+
+void QtWizardServices::openDocument(const std::string& path) { QtShellServices().openDocument(path); }
+
+void QtWizardServices::beep() { QApplication::beep(); }
+
+}  // namespace zentclient

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Renders the client's main window, with a few demo jobs in a private working
+# directory, and its about window under Xvfb into docs/images/.
+#
+#   scripts/screenshots.sh            (build dir: build/default, or $BUILD_DIR)
+#
+# Needs xvfb-run (Debian packages xvfb and xauth); nothing else of the machine
+# is touched: settings, jobs and the notification name are private to the run.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build/default}
+out=$root/docs/images
+
+if ! command -v xvfb-run >/dev/null; then
+  echo "screenshots: xvfb-run is missing (apt-get install xvfb xauth)" >&2
+  exit 1
+fi
+[ -f "$build/CMakeCache.txt" ] || cmake --preset default
+cmake --build "$build" --target zentclient_screenshots zentctl
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export ZENTROPE_MACHINE_REGISTRY=$work/machine.reg
+export ZENTROPE_USER_REGISTRY=$work/user.reg
+export ZENTROPE_IPC=screenshots-$$
+export XDG_STATE_HOME=$work/state
+export TMPDIR=$work/tmp
+# The browser engine of the page windows refuses to run as root with its sandbox.
+[ "$(id -u)" -ne 0 ] || export QTWEBENGINE_DISABLE_SANDBOX=1
+mkdir -p "$TMPDIR" "$work/jobs" "$out"
+
+zentctl=$build/bin/zentctl
+key='SOFTWARE\ORLO Vestra\Zentrope Client'
+"$zentctl" reg set HKLM "$key" FirstTempDir "$work/jobs" >/dev/null
+"$zentctl" reg set HKLM "$key" ClientSaveDir "$work/save" >/dev/null
+# Addresses the wizard offers, most recent first.
+"$zentctl" reg set HKCU "$key\\Last printer" 1 "laser@print.example.com" >/dev/null
+"$zentctl" reg set HKCU "$key\\Last printer" 2 "colour@print.example.com:20203" >/dev/null
+
+# Demo jobs of different sizes, as applications print them.
+demo() {   # name kilobytes then submit options
+  local file=$work/$1.ps size=$2
+  shift 2
+  { echo '%!PS-Adobe-3.0'; head -c $((size * 1024)) /dev/zero | tr '\0' 'x'; echo; echo showpage; } >"$file"
+  "$zentctl" submit "$file" --user anna "$@" >/dev/null 2>&1
+}
+demo report 840 --doc "Quarterly report.pdf" --pages 12 --copies 1 --papersize 9 --orientation Portrait
+demo slides 2300 --doc "Team meeting slides" --pages 24 --copies 2 --papersize 8 --orientation Landscape --color 2
+demo invoice 46 --doc "Invoice 2024-117" --pages 1 --copies 3 --papersize 9 --orientation Portrait
+demo poster 5400 --doc "Summer party poster" --pages 1 --copies 1 --papersize 3 --orientation Portrait --color 2
+# The invoice already has its printer and session: it waits to be sent.
+printf 'Printer=laser\r\nServer=127.0.0.1:20202\r\nSessionId=1001\r\n' >>"$work/jobs/ztp_3.txt"
+
+xvfb-run -a -s "-screen 0 1280x800x24" env QT_QPA_PLATFORM=xcb \
+  "$build/bin/zentclient_screenshots" "$out"
+echo "screenshots: wrote $out/main-window.png, $out/about-window.png and $out/wizard-print-page.png"

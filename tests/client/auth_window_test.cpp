@@ -1,0 +1,231 @@
+// The authentication and charging dialog against a real reference server,
+// with the server's sign-in page in a real browser.
+#include "client_env.h"
+#include "htmlpage_browser.h"
+#include "reference_server.h"
+
+#include "auth/chargetags.h"
+#include "auth/tselauth.h"
+#include "shell/qtmessaging.h"
+
+#include <zplatform/prompter.h>
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QWebEngineView>
+
+#include <memory>
+
+namespace {
+
+using clienttest::runScript;
+using clienttest::waitForText;
+using clienttest::waitUntil;
+using zentclient::TSelAuth;
+
+// "Account" asks for a user name and password on a page of the server's;
+// "Voucher" needs no page. The server locks a user out after two failures.
+const char* kServerConfig = R"({
+    "server_info": ["Test server", "1.0", "127.0.0.1", "EUR"],
+    "lockout_after": 2,
+    "auth_methods": {
+      "Voucher": {"stage": 1},
+      "Account": {"icon": "account.ico", "steps": [
+        {"result": 2, "page": "login.htm"},
+        {"result": 1, "require": {"user": "ann", "password": "demo"}, "fail_result": 0}]}
+    },
+    "printers": [{"name": "laser", "description": {"AUTHNAME": ["Account", "Voucher"]}}]
+  })";
+
+const char* kLoginPage = R"(<html><body>
+<p>Charge: <span id="amount"><#AMOUNT></span>, tax <span id="tax"><#TAXAMOUNT></span>,
+<span id="price"><#PRICEPERPAGE></span> per page</p>
+<form method="post" action="http://127.0.0.1:9/account">
+<input name="user" id="user"><input type="password" name="password" id="password">
+<input type="submit" id="send" value="Sign in"></form></body></html>)";
+
+// 3 pages x 2 copies: the minimum charge of 1 applies; 18 % tax is 0.18.
+const encdec::StringList kAccountOnly = {"PRINTERNAM=laser", "AUTHNAME=Account", "PAGEPRICE=0.10", "MINCHARGE=1",
+                                         "TAX=18"};
+const encdec::StringList kTwoMethods = {"AUTHNAME=Account;Voucher", "PAGEPRICE=0.10;0.05", "MINCHARGE=1;0",
+                                        "TAX=18;0"};
+
+class AuthWindow : public ::testing::Test {
+protected:
+    AuthWindow()
+        : server(kServerConfig, {{"login.htm", kLoginPage},
+                                 {"account.ico", testenv::readFile(testenv::sourceDir() + "/data/demo/account.ico")}}) {}
+
+    std::unique_ptr<TSelAuth> dialog(const encdec::StringList& data) {
+        auto d = std::make_unique<TSelAuth>(nullptr, data, 2, 3, "laser", server.address(), 77);
+        finished = std::make_unique<QSignalSpy>(d.get(), &QDialog::finished);
+        return d;
+    }
+    // Fills the sign-in page and sends it.
+    void signIn(TSelAuth& d, const QString& user, const QString& password) {
+        runScript(*d.WebBrowser1, "user.value = '" + user + "'; password.value = '" + password + "'; send.click();");
+    }
+    bool waitForEnd() { return finished->count() > 0 || finished->wait(15000); }
+    int endResult() const { return finished->at(0).at(0).toInt(); }
+    bool onPluginPage(TSelAuth& d) const { return d.PageControl1->currentWidget() == d.TabSheet2; }
+
+    testenv::IsolatedMachine machine;
+    testenv::ReferenceServer server;
+    zentclient::QtMessagePump pump;
+    platform::ScriptedPrompter prompter;
+    platform::ScopedPrompter scoped{prompter};
+    std::unique_ptr<QSignalSpy> finished;
+};
+
+TEST_F(AuthWindow, OneMethodGoesOnByItselfToTheServersPageAndRightCredentialsAuthenticate) {
+    auto d = dialog(kAccountOnly);
+    EXPECT_EQ(d->LabelPricePerPage->text(), "Price/Page (EUR)");
+    EXPECT_EQ(d->LabelMinimumCharge->text(), "Minimum charge (EUR)");
+    EXPECT_EQ(d->PricePerPage->text(), "0.1");
+    EXPECT_EQ(d->MinimumCharge->text(), "1");
+    EXPECT_EQ(d->TaxPercentage->text(), "18");
+    EXPECT_DOUBLE_EQ(d->Dialogue().figures().amount, 1.0);
+    EXPECT_NEAR(d->Dialogue().figures().taxAmount, 0.18, 1e-9);
+    EXPECT_FALSE(d->PageControl1->isTabVisible(1));
+
+    d->show();
+    ASSERT_TRUE(waitUntil([&] { return onPluginPage(*d); }, 10000));
+    EXPECT_EQ(d->PageControl1->tabText(1), "Account");
+    EXPECT_FALSE(d->PageControl1->tabIcon(1).isNull());
+    EXPECT_FALSE(d->BitBtnNext->isEnabled());
+    // The page shows the charge through its tags.
+    ASSERT_TRUE(waitForText(*d->WebBrowser1, "Charge: 1.00, tax 0.18, 0.10 per page"));
+
+    signIn(*d, "ann", "wrong");
+    ASSERT_TRUE(waitUntil([&] { return !prompter.calls.empty(); }));
+    EXPECT_EQ(prompter.calls[0].text, "Authentication Failed!");
+    EXPECT_EQ(d->Result(), 0);
+    EXPECT_TRUE(d->isVisible());
+
+    signIn(*d, "ann", "demo");
+    ASSERT_TRUE(waitForEnd());
+    EXPECT_EQ(endResult(), 1);
+    EXPECT_EQ(d->Result(), 1);
+    EXPECT_EQ(prompter.calls.size(), 1u);
+}
+
+TEST_F(AuthWindow, RepeatedFailuresLockTheUserOut) {
+    auto d = dialog(kAccountOnly);
+    d->show();
+    ASSERT_TRUE(waitUntil([&] { return onPluginPage(*d); }, 10000));
+    ASSERT_TRUE(waitForText(*d->WebBrowser1, "Charge"));
+    signIn(*d, "ann", "wrong");
+    ASSERT_TRUE(waitUntil([&] { return prompter.calls.size() == 1; }));
+    signIn(*d, "ann", "also wrong");
+    ASSERT_TRUE(waitForEnd());
+    EXPECT_EQ(endResult(), 3);
+    ASSERT_EQ(prompter.calls.size(), 2u);
+    EXPECT_EQ(prompter.calls[1].caption, "Error");
+    EXPECT_EQ(prompter.calls[1].text, "Too many failed attempts!\nYou can no longer access this printer!");
+}
+
+TEST_F(AuthWindow, AMethodWithoutStepsAuthenticatesWithoutThePluginPage) {
+    auto d = dialog(kTwoMethods);
+    d->show();
+    auto* voucher = d->findChild<QRadioButton*>("RadioButton2");
+    ASSERT_TRUE(voucher && voucher->isVisible());
+    EXPECT_TRUE(d->findChild<QRadioButton*>("RadioButton1")->isChecked());
+    voucher->click();
+    EXPECT_EQ(d->Dialogue().chosenMethod(), "Voucher");
+    EXPECT_EQ(d->PricePerPage->text(), "0.05");
+    d->BitBtnNext->click();
+    ASSERT_TRUE(waitForEnd());
+    EXPECT_EQ(endResult(), 1);
+    EXPECT_FALSE(onPluginPage(*d));
+    EXPECT_TRUE(server.logShows("CHKINTR"));
+}
+
+TEST_F(AuthWindow, BackLeavesThePluginPageAndCancelsOnTheMethodPage) {
+    auto d = dialog(kTwoMethods);
+    d->show();
+    EXPECT_FALSE(onPluginPage(*d));  // two methods: the user chooses
+    d->BitBtnNext->click();
+    ASSERT_TRUE(waitUntil([&] { return onPluginPage(*d); }));
+    EXPECT_TRUE(d->PageControl1->isTabVisible(1));
+
+    d->BitBtnBack->click();
+    EXPECT_FALSE(onPluginPage(*d));
+    EXPECT_FALSE(d->PageControl1->isTabVisible(1));
+    EXPECT_TRUE(d->BitBtnNext->isEnabled());
+    EXPECT_EQ(d->Dialogue().step(), 1);
+    EXPECT_EQ(finished->count(), 0);
+
+    d->BitBtnBack->click();
+    ASSERT_TRUE(waitForEnd());
+    EXPECT_EQ(endResult(), 2);
+}
+
+TEST_F(AuthWindow, UpToTenMethodsAreOffered) {
+    encdec::StringList data = {"AUTHNAME=M1;M2;M3;M4;M5;M6;M7;M8;M9;M10;M11",
+                               "PAGEPRICE=1;2;3;4;5;6;7;8;9;10;11", "MINCHARGE=0;0;0;0;0;0;0;0;0;0;0",
+                               "TAX=0;0;0;0;0;0;0;0;0;0;0"};
+    auto d = dialog(data);
+    d->show();
+    for (int i = 1; i <= 10; ++i) {
+        auto* button = d->findChild<QRadioButton*>(QString("RadioButton%1").arg(i));
+        ASSERT_NE(button, nullptr);
+        EXPECT_TRUE(button->isVisible()) << i;
+        EXPECT_EQ(button->text(), QString("M%1").arg(i));
+    }
+    EXPECT_EQ(d->findChildren<QRadioButton*>().size(), 10);
+    d->findChild<QRadioButton*>("RadioButton10")->click();
+    EXPECT_EQ(d->PricePerPage->text(), "10");
+    EXPECT_TRUE(d->BitBtnNext->isEnabled());
+    EXPECT_FALSE(onPluginPage(*d));
+}
+
+TEST_F(AuthWindow, WithoutMethodsOnlyOkRemainsAndItCancels) {
+    auto d = dialog({"PRINTERNAM=laser", "PAGEPRICE=1"});
+    d->show();
+    EXPECT_FALSE(d->PageControl1->isVisible());
+    EXPECT_FALSE(d->Panel1->isVisible());
+    EXPECT_FALSE(d->BitBtnNext->isVisible());
+    EXPECT_FALSE(d->BitBtnBack->isVisible());
+    ASSERT_TRUE(d->BitBtnOK->isVisible());
+    d->BitBtnOK->click();
+    ASSERT_TRUE(waitForEnd());
+    EXPECT_EQ(endResult(), 2);
+}
+
+TEST(AuthDemo, TheDemoServersSignInPageAuthenticates) {
+    testenv::IsolatedMachine machine;
+    testenv::ReferenceServer server(testenv::ConfigFile{testenv::sourceDir() + "/data/demo/zentserver.json"});
+    zentclient::QtMessagePump pump;
+    platform::ScriptedPrompter prompter;
+    platform::ScopedPrompter scoped(prompter);
+    // "colour" offers "Account" only: 4 pages at 0.45 with a minimum of 2.
+    TSelAuth d(nullptr, {"AUTHNAME=Account", "PAGEPRICE=0.45", "MINCHARGE=2.00", "TAX=19"}, 1, 4, "colour",
+               server.address(), 1001);
+    QSignalSpy finished(&d, &QDialog::finished);
+    d.show();
+    ASSERT_TRUE(waitForText(*d.WebBrowser1, "This job costs 2.00 plus 0.38 tax"));
+    runScript(*d.WebBrowser1, "user.value = 'demo'; password.value = 'demo'; "
+                              "document.querySelector('input[type=submit]').click();");
+    ASSERT_TRUE(finished.count() > 0 || finished.wait(15000));
+    EXPECT_EQ(finished[0][0].toInt(), 1);
+    EXPECT_TRUE(prompter.calls.empty());
+}
+
+TEST(AuthChargeTags, TheFiveFiguresAsTwoDecimalsOtherTagsStay) {
+    zentcore::ChargeFigures f;
+    f.amount = 1;
+    f.taxAmount = 0.18;
+    f.pricePerPage = 0.1;
+    f.minimumCharge = 1;
+    f.taxPercentage = 18;
+    EXPECT_EQ(zentclient::ProduceChargeTags(
+                  "<#AMOUNT>|<#TAXAMOUNT>|<#PRICEPERPAGE>|<#MINIMUMCHARGE>|<#TAXPERCENTAGE>|<#amount>|<#OTHER x>", f),
+              "1.00|0.18|0.10|1.00|18.00|<#amount>|<#OTHER x>");
+}
+
+}  // namespace

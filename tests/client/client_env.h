@@ -1,0 +1,108 @@
+// What the window tests share: a brand-new machine with the client's
+// directories, a client started on it with scripted seams, and waiting while
+// the event loop runs.
+#pragma once
+
+#include "test_env.h"
+
+#include "shell/shellservices.h"
+#include "shell/spooler.h"
+#include "shell/windows.h"
+
+#include <zentcore/queuepass.h>
+#include <zplatform/prompter.h>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace clienttest {
+
+// Runs the event loop until the condition holds or the time is up.
+bool waitUntil(const std::function<bool()>& condition, int milliseconds = 5000);
+// Runs the event loop for a while.
+void spin(int milliseconds);
+
+// A machine whose settings name a private working and save directory.
+class ClientMachine {
+public:
+    ClientMachine();
+    void setMachineString(const std::string& name, const std::string& value);
+    void setMachineDword(const std::string& name, std::uint32_t value);
+    void setUserString(const std::string& name, const std::string& value);
+    std::string userString(const std::string& name) const;
+    // Writes <base>.txt and <base>.ztp into the working directory.
+    void writeJob(const std::string& baseName, const std::string& description, const std::string& data = "%!PS\n");
+    // Names of the files in the working directory, sorted.
+    std::vector<std::string> workFiles() const;
+    std::string userSaveDir() const;
+
+    testenv::IsolatedMachine machine;
+    const std::string workDir;
+    const std::string saveDir;
+};
+
+class RecordingServices : public zentclient::ShellServices {
+public:
+    std::optional<std::string> chooseExportFile(QWidget* owner) override;
+    void showModal(QDialog& dialog) override;
+    void openDocument(const std::string& path) override;
+
+    std::deque<std::optional<std::string>> chosenFiles;   // answers of the file dialog (cancel once empty)
+    std::vector<QDialog*> modals;
+    std::vector<std::string> opened;
+};
+
+class FixedClock : public zentcore::Clock {
+public:
+    std::int64_t now() const override { return now_; }
+    std::int64_t now_ = 1714604400;   // 2024-05-01 23:00:00 UTC
+};
+
+class TestWizard : public zentcore::QueueWizard {
+public:
+    zentcore::TQueuedJob* currentJob() const override { return job; }
+    bool isVisible() const override { return visible; }
+    void takeJob(zentcore::TQueuedJob& j) override { offered.push_back(&j); }
+
+    zentcore::TQueuedJob* job = nullptr;
+    bool visible = false;
+    std::vector<zentcore::TQueuedJob*> offered;
+};
+
+// A client with its windows on the machine, a scripted prompter and recorded
+// dialogs. start() creates the windows and runs the loop until the first idle
+// moment is over (or the client ended).
+class Client {
+public:
+    explicit Client(zentcore::QueueWizard* wizard = nullptr, zentclient::Spooler* spooler = nullptr);
+    ~Client();
+    void start();
+    zentclient::TForm1& form() { return windows->form1(); }
+    // The texts of one row of ListView1, "Send" first.
+    std::vector<std::string> row(int r);
+    int rows();
+    std::string status();
+    // Selects the row showing the job with this base name.
+    void select(const std::string& baseName);
+    // Triggers a menu item as a click would: its menu is opened first.
+    void click(QAction* action);
+
+    platform::ScriptedPrompter prompter;
+    RecordingServices services;
+    FixedClock clock;
+    std::unique_ptr<zentclient::ClientWindows> windows;
+    bool useRealClock = false;   // set before start()
+    int closedSignals = 0;
+    bool started = false;
+
+private:
+    platform::ScopedPrompter scopedPrompter_{prompter};
+    zentcore::QueueWizard* wizard_;
+    zentclient::Spooler* spooler_;
+};
+
+}  // namespace clienttest
