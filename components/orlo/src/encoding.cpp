@@ -1,16 +1,13 @@
 // Form-data encoding and decoding (application/x-www-form-urlencoded).
 #include <orlo/orlofunction.h>
 
+#include "hexdigit.h"
+
 #include <cstring>
 
 namespace {
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
+using orlo::detail::hexValue;
 
 // The code of two hex digits, or -1 when either is not one.
 int hexPair(char high, char low) {

@@ -1,16 +1,13 @@
 // Percent-encoding of URL parts and local file URLs.
 #include <orlo/urltext.h>
 
+#include "hexdigit.h"
+
 namespace orlo {
 
 namespace {
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
+using orlo::detail::hexValue;
 
 bool isUnreserved(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
