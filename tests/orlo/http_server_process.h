@@ -3,6 +3,10 @@
 
 #include <sys/types.h>
 
+#include <gtest/gtest.h>
+
+#include <exception>
+#include <memory>
 #include <string>
 
 namespace orlotest {
@@ -23,6 +27,26 @@ private:
     pid_t pid_ = -1;
     int stdinFd_ = -1;  // the server exits when this closes, even if we die
     int port_ = 0;
+};
+
+// A test suite sharing one server: started once for the suite; a server that
+// did not start fails every test instead of skipping it.
+class HttpServerTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        try {
+            server = std::make_unique<HttpServerProcess>();
+        } catch (const std::exception& e) {
+            startError = e.what();
+        }
+    }
+    static void TearDownTestSuite() { server.reset(); }
+    void SetUp() override { ASSERT_TRUE(server) << startError; }
+
+    static std::string url(const std::string& target) { return server->url(target); }
+
+    inline static std::unique_ptr<HttpServerProcess> server;
+    inline static std::string startError;
 };
 
 }  // namespace orlotest

@@ -15,21 +15,8 @@ namespace {
 
 using List = TOrloFunction::StringList;
 
-class Http : public ::testing::Test {
+class Http : public orlotest::HttpServerTest {
 protected:
-    static void SetUpTestSuite() {
-        try {
-            server = std::make_unique<orlotest::HttpServerProcess>();
-        } catch (const std::exception& e) {
-            startError = e.what();
-        }
-    }
-    static void TearDownTestSuite() { server.reset(); }
-    // A server that did not start fails every test instead of skipping it.
-    void SetUp() override { ASSERT_TRUE(server) << startError; }
-
-    static std::string url(const std::string& target) { return server->url(target); }
-
     // A body served verbatim by the test server: every byte escaped in the path.
     static std::string bodyUrl(const std::string& bytes) {
         static constexpr char hex[] = "0123456789ABCDEF";
@@ -38,16 +25,10 @@ protected:
         return url(path);
     }
 
-    static std::unique_ptr<orlotest::HttpServerProcess> server;
-    static std::string startError;
-
     // Requests to 127.0.0.1 never go through a proxy configured on the machine.
     testenv::ScopedEnv noProxy{"no_proxy", "*"};
     testenv::ScopedEnv noProxyUpper{"NO_PROXY", "*"};
 };
-
-std::unique_ptr<orlotest::HttpServerProcess> Http::server;
-std::string Http::startError;
 
 bool hasLine(const std::string& text, const std::string& line) {
     return ("\n" + text).find("\n" + line + "\n") != std::string::npos;

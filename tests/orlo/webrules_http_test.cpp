@@ -18,18 +18,11 @@ using namespace std::string_literals;
 
 namespace {
 
-class WebRulesHttp : public ::testing::Test {
+class WebRulesHttp : public orlotest::HttpServerTest {
 protected:
-    static void SetUpTestSuite() {
-        try {
-            server = std::make_unique<orlotest::HttpServerProcess>();
-        } catch (const std::exception& e) {
-            startError = e.what();
-        }
-    }
-    static void TearDownTestSuite() { server.reset(); }
     void SetUp() override {
-        ASSERT_TRUE(server) << startError;
+        HttpServerTest::SetUp();
+        if (HasFatalFailure()) return;
         // Counts the producer's calls and marks its output.
         rules.SetFpp([this](const std::string& document) {
             ++produced;
@@ -37,7 +30,6 @@ protected:
         });
     }
 
-    static std::string url(const std::string& target) { return server->url(target); }
     static std::string bodyUrl(const std::string& bytes) { return url("/body/" + orlo::UrlEncode(bytes)); }
 
     // The produced page a result points at.
@@ -46,18 +38,12 @@ protected:
         return path ? testenv::readFile(*path) : "<no page>";
     }
 
-    static std::unique_ptr<orlotest::HttpServerProcess> server;
-    static std::string startError;
-
     testenv::IsolatedMachine machine;  // produced pages go to its TMPDIR
     testenv::ScopedEnv noProxy{"no_proxy", "*"};
     testenv::ScopedEnv noProxyUpper{"NO_PROXY", "*"};
     TWebWrapperRules rules;
     int produced = 0;
 };
-
-std::unique_ptr<orlotest::HttpServerProcess> WebRulesHttp::server;
-std::string WebRulesHttp::startError;
 
 bool hasLine(const std::string& text, const std::string& line) {
     return ("\n" + text).find("\n" + line + "\n") != std::string::npos;
