@@ -147,9 +147,13 @@ TEST_F(WizardQueries, ListFailuresAreReported) {
     ASSERT_NO_FATAL_FAILURE(start());
     client->type("x@127.0.0.1:" + std::to_string(testenv::freeLocalPort()));
     client->wizard().GetPrListClick();
+    testenv::ReferenceServer empty(R"({"printers": [{"name": "hidden", "listed": false}]})");
+    client->type(empty.address());
+    client->wizard().GetPrListClick();
     client->type("[Local Export]");
     client->wizard().BitBtnPrInfoClick();
     EXPECT_THAT(client->messages(), ElementsAre("W:Could not communicate with server.",
+                                                "W:No printers listed on server.",
                                                 "I:There is nothing to display about this."));
     EXPECT_TRUE(client->services.modalTitles.empty());
 }
