@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Renders the client's main window, with a few demo jobs in a private working
-# directory, and its about window under Xvfb into docs/images/.
+# Renders the client's windows under Xvfb into docs/images/: the main window
+# with a few demo jobs in a private working directory, the about window, and
+# the first job's road through the wizard to the bundled print server.
 #
 #   scripts/screenshots.sh            (build dir: build/default, or $BUILD_DIR)
 #
@@ -17,10 +18,15 @@ if ! command -v xvfb-run >/dev/null; then
   exit 1
 fi
 [ -f "$build/CMakeCache.txt" ] || cmake --preset default
-cmake --build "$build" --target zentclient_screenshots zentctl
+cmake --build "$build" --target zentclient_screenshots zentctl zentserver
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+server_pid=
+cleanup() {
+  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
 export ZENTROPE_MACHINE_REGISTRY=$work/machine.reg
 export ZENTROPE_USER_REGISTRY=$work/user.reg
 export ZENTROPE_IPC=screenshots-$$
@@ -34,6 +40,7 @@ zentctl=$build/bin/zentctl
 key='SOFTWARE\ORLO Vestra\Zentrope Client'
 "$zentctl" reg set HKLM "$key" FirstTempDir "$work/jobs" >/dev/null
 "$zentctl" reg set HKLM "$key" ClientSaveDir "$work/save" >/dev/null
+"$zentctl" reg set HKLM "$key" WantsReceipt 1 >/dev/null
 # Addresses the wizard offers, most recent first.
 "$zentctl" reg set HKCU "$key\\Last printer" 1 "laser@print.example.com" >/dev/null
 "$zentctl" reg set HKCU "$key\\Last printer" 2 "colour@print.example.com:20203" >/dev/null
@@ -52,6 +59,15 @@ demo poster 5400 --doc "Summer party poster" --pages 1 --copies 1 --papersize 3 
 # The invoice already has its printer and session: it waits to be sent.
 printf 'Printer=laser\r\nServer=127.0.0.1:20202\r\nSessionId=1001\r\n' >>"$work/jobs/ztp_3.txt"
 
+# The demo print server the first job goes to.
+mkdir -p "$work/spool"
+"$build/bin/zentserver" --port 0 --config "$root/data/demo/zentserver.json" --spool "$work/spool" \
+  >"$work/server.out" 2>&1 &
+server_pid=$!
+for _ in $(seq 50); do grep -q '^listening on' "$work/server.out" 2>/dev/null && break; sleep 0.1; done
+server=$(sed -n 's/^listening on //p' "$work/server.out" | head -n1)
+[ -n "$server" ] || { echo "screenshots: the server did not start" >&2; cat "$work/server.out" >&2; exit 1; }
+
 xvfb-run -a -s "-screen 0 1280x800x24" env QT_QPA_PLATFORM=xcb \
-  "$build/bin/zentclient_screenshots" "$out"
-echo "screenshots: wrote $out/main-window.png, $out/about-window.png and $out/wizard-print-page.png"
+  "$build/bin/zentclient_screenshots" "$out" "$server"
+echo "screenshots: wrote $(cd "$out" && ls -- *.png | tr '\n' ' ')"

@@ -1,22 +1,35 @@
-// Renders the client's main window with the jobs of the machine it is started
-// on, and its about window, into PNG files for the documentation. Run by
-// scripts/screenshots.sh, which prepares the machine and the display.
+// Renders the client's windows into PNG files for the documentation: the main
+// window with the jobs of the machine it is started on and its about window,
+// then the road of the first job through the wizard to a print server: the
+// print page, the server's printer list, the authentication dialog with its
+// sign-in page, and the receipt. Run by scripts/screenshots.sh, which
+// prepares the machine, the display and the server.
 //
-//   zentclient_screenshots OUTPUT_DIR
+//   zentclient_screenshots OUTPUT_DIR SERVER_ADDRESS
+#include "auth/tselauth.h"
+#include "htmlpage/thtmlpage.h"
 #include "shell/taboutform.h"
 #include "shell/windows.h"
 #include "wizard/tuserform.h"
+#include "wizard/wizardservices.h"
 
+#include <zentcore/htmlpage.h>
 #include <zentcore/queuedjob.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QEventLoop>
 #include <QMenu>
 #include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTableWidget>
 #include <QThread>
 #include <QTimer>
+#include <QWebEngineView>
 
 #include <chrono>
+#include <functional>
 #include <iostream>
 
 namespace {
@@ -29,12 +42,88 @@ void settle(int milliseconds) {
     }
 }
 
+bool waitFor(const std::function<bool()>& condition, int milliseconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= end) return false;
+        settle(50);
+    }
+    return true;
+}
+
 bool save(QWidget& window, const QString& file) {
     window.raise();
     settle(300);
     if (window.grab().save(file, "PNG")) return true;
     std::cerr << "cannot write " << file.toStdString() << '\n';
     return false;
+}
+
+// Waits until the view has shown a page, then a little for it to paint.
+void waitForPage(QWebEngineView& view) {
+    QEventLoop loop;
+    QObject::connect(&view, &QWebEngineView::loadFinished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    if (view.url().isEmpty() || view.page()->isLoading()) loop.exec();
+    settle(700);
+}
+
+// Plays the user of the wizard's windows: each window is pictured and then
+// answered by the step the caller set up.
+class PictureServices : public zentclient::QtWizardServices {
+public:
+    std::function<int(QDialog&)> onModal;
+    std::function<void(QDialog&)> onModeless;
+
+    int showModal(QDialog& dialog) override { return onModal ? onModal(dialog) : 0; }
+    void showModeless(QDialog& dialog) override {
+        QtWizardServices::showModeless(dialog);
+        if (onModeless) onModeless(dialog);
+    }
+};
+
+class Pictures {
+public:
+    explicit Pictures(QString dir) : dir_(std::move(dir)) {}
+
+    void window(QWidget& w, const char* name) { ok_ = save(w, dir_ + "/" + name) && ok_; }
+    void page(QDialog& dialog, const char* name) {
+        dialog.show();
+        if (auto* view = dialog.findChild<QWebEngineView*>()) waitForPage(*view);
+        window(dialog, name);
+    }
+    void fail(const char* what) {
+        std::cerr << what << '\n';
+        ok_ = false;
+    }
+    bool ok() const { return ok_; }
+
+private:
+    QString dir_;
+    bool ok_ = true;
+};
+
+// The authentication dialog: the methods with the charge, then the sign-in
+// page of the first method, signed in with the demo server's password.
+int authenticate(zentclient::TSelAuth& auth, Pictures& pictures) {
+    auth.show();
+    settle(300);
+    pictures.window(auth, "auth-methods.png");
+    auth.BitBtnNextClick();
+    if (!waitFor([&] { return auth.PageControl1->currentWidget() == auth.TabSheet2; }, 10000)) {
+        pictures.fail("the sign-in page did not open");
+        auth.reject();
+        return auth.Result();
+    }
+    waitForPage(*auth.WebBrowser1);
+    auth.WebBrowser1->page()->runJavaScript("user.value = 'anna'; password.value = 'demo';");
+    pictures.window(auth, "auth-sign-in.png");
+    auth.WebBrowser1->page()->runJavaScript("document.querySelector('input[type=submit]').click();");
+    if (!waitFor([&] { return auth.Result() != 0; }, 15000)) {
+        pictures.fail("the server did not take the sign-in");
+        auth.reject();
+    }
+    return auth.Result();
 }
 
 }  // namespace
@@ -45,13 +134,15 @@ int main(int argc, char** argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    if (argc != 2) {
-        std::cerr << "usage: zentclient_screenshots OUTPUT_DIR\n";
+    if (argc != 3) {
+        std::cerr << "usage: zentclient_screenshots OUTPUT_DIR SERVER_ADDRESS\n";
         return 2;
     }
-    const QString out = QString::fromLocal8Bit(argv[1]);
+    Pictures pictures(QString::fromLocal8Bit(argv[1]));
+    const std::string server = argv[2];
 
-    zentclient::ClientWindows windows;
+    PictureServices services;
+    zentclient::ClientWindows windows({}, &services);
     zentclient::TForm1& form = windows.form1();
     // No pass runs: the picture shows the jobs as they were handed off.
     form.Timer1->stop();
@@ -73,21 +164,49 @@ int main(int argc, char** argv) {
 
     form.showNormal();
     form.resize(1180, 300);
-    bool ok = save(form, out + "/main-window.png");
+    pictures.window(form, "main-window.png");
 
     auto& about = *zentclient::AboutForm;
     about.show();
-    ok = save(about, out + "/about-window.png") && ok;
+    pictures.window(about, "about-window.png");
     about.hide();
 
-    // The wizard's print page for the first job, as the queue hands it over.
+    // The first job as the queue hands it to the wizard.
     auto& wizard = windows.userForm();
     wizard.showFor(&form.JobQueue.at(0));
-    ok = save(wizard, out + "/wizard-print-page.png") && ok;
-    wizard.closeWizard();
+    pictures.window(wizard, "wizard-print-page.png");
 
-    // Leave the busy mark off again: destroying the window waits only for
-    // what really runs.
-    for (std::size_t i = 0; i < form.JobQueue.size(); ++i) form.JobQueue.at(i).Busy = false;
-    return ok ? 0 : 1;
+    // The server's printer list, then its details view, where the user picks
+    // the first printer.
+    wizard.ComboBox1->setEditText(QString::fromStdString(server));
+    services.onModal = [&](QDialog& dialog) {
+        auto& list = dynamic_cast<zentclient::THTMLPage&>(dialog);
+        if (list.windowTitle().contains("details")) {
+            pictures.page(list, "printer-details.png");
+            list.PickedPrinter = list.PrinterList->front().Name;
+            return zentcore::kModalPrinterPicked;
+        }
+        pictures.page(list, "printer-list.png");
+        return zentcore::kModalMoreData;
+    };
+    wizard.GetPrListClick();
+    pictures.window(wizard, "wizard-printer-picked.png");
+
+    // GO: the printer check, the session, the authentication, the receipt,
+    // and the job leaves.
+    services.onModal = [&](QDialog& dialog) {
+        return authenticate(dynamic_cast<zentclient::TSelAuth&>(dialog), pictures);
+    };
+    services.onModeless = [&](QDialog& receipt) { pictures.page(receipt, "receipt.png"); };
+    wizard.BitBtnNextClick();
+    if (wizard.isVisible()) pictures.fail("the job was not sent");
+    if (form.JobQueue.at(0).SessionId == 0) pictures.fail("the job has no session");
+    form.JobQueue.ListChanged = true;
+    form.RefreshJobList();
+    pictures.window(form, "main-window-sending.png");
+
+    // Leave the made-up busy mark off again: destroying the window waits
+    // only for what really runs.
+    if (form.JobQueue.size() > 3) form.JobQueue.at(3).Busy = false;
+    return pictures.ok() ? 0 : 1;
 }
