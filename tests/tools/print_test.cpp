@@ -22,6 +22,8 @@ protected:
                              "Account": {"steps": [{"result": 2, "page": "login.htm"}]}},
             "printers": [
               {"name": "open", "description": {"PRPAGE": 9, "MARGINS": [0, 0, 0, 0, 21000, 29700]}},
+              {"name": "off", "description": {"PRPAGE": 9, "AVAILABLE": false}},
+              {"name": "small", "description": {"PRPAGE": 9, "MAXPAGES": 10}},
               {"name": "paid", "description": {"PRPAGE": 9, "PRCOLOR": true, "AUTHNAME": ["Account", "Voucher"],
                 "PAGEPRICE": ["0.1", "0.1"], "MINCHARGE": ["0", "0"], "TAX": ["0", "0"]}},
               {"name": "login", "description": {"PRPAGE": 9, "AUTHNAME": "Account", "PAGEPRICE": "0.1",
@@ -114,6 +116,8 @@ TEST_F(ZentctlPrint, RefusedJobsSayWhyAndExitNonZero) {
         {{"open"}, "Incorrect printer address syntax."},
         {{"nosuch@" + server.address()}, "Printer does not exist or does not respond!"},
         {{"open@" + nobody}, "Printer does not exist or does not respond!"},
+        {{"off@" + server.address()}, "Printer is not available!"},
+        {{"small@" + server.address(), "--pages", "11"}, "Requested job pages exceed printer's maximum."},
         {{"open@" + server.address(), "--papersize", "8"}, "Requested paper size (A3, 297x420mm)"},
         {{"open@" + server.address(), "--color", "1"}, "Printer does not support colour! Continue? No"},
     };
