@@ -5,7 +5,7 @@
 #include "shell/apptitle.h"
 #include "shell/columnwidths.h"
 #include "shell/nowizard.h"
-#include "shell/printercheck.h"
+#include "shell/spoolercheck.h"
 #include "shell/shellservices.h"
 
 #include <zcodec/utilities.h>

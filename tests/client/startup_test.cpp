@@ -3,7 +3,7 @@
 // and jobs arriving by scan, notification and a worker's message.
 #include "client_env.h"
 
-#include "shell/printercheck.h"
+#include "shell/spoolercheck.h"
 
 #include <zcodec/handoff.h>
 #include <zentcore/joblistener.h>

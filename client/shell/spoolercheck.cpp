@@ -1,4 +1,4 @@
-#include "shell/printercheck.h"
+#include "shell/spoolercheck.h"
 
 #include "shell/apptitle.h"
 #include "shell/spooler.h"
