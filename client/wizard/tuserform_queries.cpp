@@ -22,14 +22,16 @@ namespace zentclient {
 namespace {
 
 // The description a printer's ASKPRN answer gives, named as asked for;
-// nullopt when the server did not answer or the answer does not parse.
+// nullopt when the server did not answer, answered nothing or the answer does
+// not parse.
 std::optional<encdec::TPrinterData> askPrinter(const std::string& printer, const std::string& server,
                                                platform::WindowHandle owner) {
     const auto answer = zentcore::AskServer("ASKPRN", printer, server, owner, encdec::ttNone);
-    if (!answer.answered()) return std::nullopt;
+    const encdec::StringList lines = answer.lines();
+    if (!answer.answered() || lines.empty()) return std::nullopt;
     encdec::TPrinterData data;
     try {
-        encdec::ParsePrinterData(answer.lines(), data, true);
+        encdec::ParsePrinterData(lines, data, true);
     } catch (const std::exception&) {
         return std::nullopt;
     }

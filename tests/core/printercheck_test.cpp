@@ -95,14 +95,19 @@ TEST(PrinterCheck, AnOldClientHearsOnlyTheVersionMessage) {
     EXPECT_EQ(prompter.calls[0].text, "Server - Client version number mismatch!\r\nPlease get newer version.");
 }
 
-TEST(PrinterCheck, NoServerMeansThePrinterDoesNotRespond) {
+TEST(PrinterCheck, NoServerOrNoDescriptionMeansThePrinterDoesNotRespond) {
     testenv::IsolatedMachine machine;
-    platform::ScriptedPrompter prompter;
-    platform::ScopedPrompter scoped(prompter);
+    // Answers without an error and without a description.
+    testenv::ReferenceServer empty(R"({"commands": {"ASKPRN": {"error": {"code": 0, "text": ""}}},
+                                       "printers": [{"name": "mono"}]})");
     const std::string nobody = "127.0.0.1:" + std::to_string(testenv::freeLocalPort());
-    EXPECT_FALSE(zentcore::CheckPrinter({1, 1, 9, 0}, {"mono", nobody}, 0).passed);
-    ASSERT_EQ(prompter.calls.size(), 1u);
-    EXPECT_EQ(prompter.calls[0].text, "Printer does not exist or does not respond!");
+    for (const std::string& server : {nobody, empty.address()}) {
+        platform::ScriptedPrompter prompter;
+        platform::ScopedPrompter scoped(prompter);
+        EXPECT_FALSE(zentcore::CheckPrinter({1, 1, 9, 0}, {"mono", server}, 0).passed) << server;
+        ASSERT_EQ(prompter.calls.size(), 1u) << server;
+        EXPECT_EQ(prompter.calls[0].text, "Printer does not exist or does not respond!");
+    }
 }
 
 }  // namespace

@@ -69,9 +69,6 @@ Reply printerNames(CommandContext& c) {
         text += p.name + "\r\n";
         ++count;
     }
-    // A client reads an answer without bytes as no answer at all; an empty
-    // line is how an empty list reaches it as an answer.
-    if (text.empty()) text = "\r\n";
     return Reply::text(text, std::to_string(count) + " printers");
 }
 

@@ -37,13 +37,15 @@ bool CheckPrinterData(const JobTraits& job, const encdec::TPrinterData& printer)
 PrinterCheck CheckPrinter(const JobTraits& job, const PrinterAddress& address, platform::WindowHandle owner) {
     PrinterCheck check;
     const auto answer = AskServer("ASKPRN", address.printer, address.server, owner, encdec::ttNone);
-    if (!answer.answered()) {
+    check.answerLines = answer.lines();
+    // Without a description there is no printer to check against: the job
+    // must not go out on defaults.
+    if (!answer.answered() || check.answerLines.empty()) {
         refuse(answer.result.ErrorCode == kErrClientTooOld
                    ? "Server - Client version number mismatch!\r\nPlease get newer version."
                    : "Printer does not exist or does not respond!");
         return check;
     }
-    check.answerLines = answer.lines();
     try {
         encdec::ParsePrinterData(check.answerLines, check.printer, true);
         check.printer.PrinterName = address.printer;

@@ -15,9 +15,10 @@ struct ServerAnswer {
     encdec::TCommResult result;
     std::unique_ptr<encdec::TClientThread> thread;   // null when it did not finish
 
-    // The exchange finished, the server reported no error and gave a return
-    // value.
-    bool answered() const { return thread && result.ErrorCode == 0 && result.ReturnValue != 0; }
+    // The exchange finished and the server reported no error. The answer may
+    // be empty (a server with no printers lists none) and the return value 0
+    // (a session id 0): each caller judges what it got.
+    bool answered() const { return thread && result.ErrorCode == 0; }
     encdec::StringList lines() const;
 };
 
