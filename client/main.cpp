@@ -37,7 +37,9 @@ int main(int argc, char** argv) {
         TermSignals termSignals;
         QObject::connect(&termSignals, &TermSignals::terminationRequested, &form, &TForm1::Exit1Click);
         QObject::connect(&form, &TForm1::startedUp, &form, [] { NotifyReady(); });
-        QObject::connect(&form, &TForm1::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+        // exit, not quit: quit first asks every window to close, and the
+        // wizard holding a job refuses, which would keep the client running.
+        QObject::connect(&form, &TForm1::closed, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
         // Without a notification area the window simply stays minimised.
         if (!form.ending() && !QSystemTrayIcon::isSystemTrayAvailable()) form.showMinimized();
         app.exec();

@@ -9,6 +9,7 @@
 #include "shell/shellservices.h"
 
 #include <zcodec/utilities.h>
+#include <zentcore/clientlog.h>
 #include <zentcore/jobscan.h>
 #include <zplatform/prompter.h>
 #include <zplatform/system.h>
@@ -25,14 +26,6 @@ namespace zentclient {
 namespace {
 
 constexpr const char* kColumnWidthsValue = "Form1ListView";
-
-// Where the client notes what it does when the machine value "DebugBackDll"
-// is on: beside the exchange's log.
-std::string clientLogFile() {
-    std::string file = encdec::ClientThreadLogFile();
-    const auto slash = file.find_last_of('/');
-    return (slash == std::string::npos ? std::string() : file.substr(0, slash + 1)) + "zentclient.log";
-}
 
 }  // namespace
 
@@ -112,7 +105,7 @@ void TForm1::FormCreate() {
     settingsLoaded_ = true;
     pass_ = std::make_unique<zentcore::QueuePass>(JobQueue, *seams_.wizard, *seams_.clock, settings_, handle_);
     disableCloseButton();
-    encdec::dlog(clientLogFile(), "started; working directory " + settings_.FirstTempDir);
+    zentcore::ClientLog("started; working directory " + settings_.FirstTempDir);
 }
 
 void TForm1::FormDestroy() {
@@ -128,7 +121,7 @@ void TForm1::FormDestroy() {
     while (!JobQueue.empty()) JobQueue.remove(&JobQueue.at(0));
     // A client that found another one running leaves that one's widths alone.
     if (widthsLoaded_) SaveColumnWidths(*ListView1, kColumnWidthsValue);
-    if (settingsLoaded_) encdec::dlog(clientLogFile(), "ended");
+    if (settingsLoaded_) zentcore::ClientLog("ended");
 }
 
 void TForm1::applyMenuSwitches(const zentcore::MenuSwitches& switches) {
@@ -186,7 +179,7 @@ void TForm1::AcceptNotifiedJob(const std::string& dataFileName) {
 
 void TForm1::logQueued(std::size_t before, const char* how) {
     for (std::size_t i = before; i < JobQueue.size(); ++i)
-        encdec::dlog(clientLogFile(), "queued " + JobQueue.at(i).BaseName + " by " + how);
+        zentcore::ClientLog("queued " + JobQueue.at(i).BaseName + " by " + how);
 }
 
 void TForm1::ApplicationEvents1Idle() {

@@ -4,6 +4,7 @@
 
 #include "wizard/wizardservices.h"
 
+#include <zentcore/clientlog.h>
 #include <zentcore/settings.h>
 #include <zplatform/registry.h>
 
@@ -220,6 +221,7 @@ void TUserForm::takeJob(zentcore::TQueuedJob& job) {
     // A new job must not go unnoticed behind other windows; the first action
     // of the user ends that.
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    zentcore::ClientLog("wizard shows " + job.BaseName);
     showFor(&job);
     activateWindow();
     raise();

@@ -115,6 +115,17 @@ TEST_F(ClientProgram, JobsSubmittedBeforeAndWhileItRunsAreQueuedOnceEach) {
     EXPECT_EQ(count(second, "queued "), 2);
 }
 
+TEST_F(ClientProgram, ItEndsWhenToldWhileTheWizardHoldsAJob) {
+    setMachine("SOFTWARE\\ORLO Vestra", "DebugBackDll", "1");
+    EXPECT_EQ(submit("waiting"), "ztp_1");
+    ClientProcess client;
+    ASSERT_TRUE(client.waitReady()) << client.output();
+    ASSERT_TRUE(waitForLog("wizard shows ztp_1", 10000)) << log();
+    EXPECT_EQ(client.terminate(), 0) << client.output();
+    EXPECT_THAT(log(), HasSubstr("ended"));
+    EXPECT_TRUE(fs::exists(jobs + "/ztp_1.ztp")) << "the job waits for the next start";
+}
+
 TEST_F(ClientProgram, AWorkingDirectoryThatCannotBeMadeEndsItQuietly) {
     testenv::writeFile(machine.dir().file("blocker"), "a file");
     setMachine(std::string(zentcore::kClientKey), "FirstTempDir", machine.dir().file("blocker/jobs"));
