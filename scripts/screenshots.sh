@@ -20,30 +20,18 @@ fi
 [ -f "$build/CMakeCache.txt" ] || cmake --preset default
 cmake --build "$build" --target zentclient_screenshots zentctl zentserver
 
-work=$(mktemp -d)
-server_pid=
-cleanup() {
-  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export ZENTROPE_MACHINE_REGISTRY=$work/machine.reg
-export ZENTROPE_USER_REGISTRY=$work/user.reg
+source "$root/scripts/lib/demo-machine.sh"
 export ZENTROPE_IPC=screenshots-$$
-export XDG_STATE_HOME=$work/state
-export TMPDIR=$work/tmp
 # The browser engine of the page windows refuses to run as root with its sandbox.
 [ "$(id -u)" -ne 0 ] || export QTWEBENGINE_DISABLE_SANDBOX=1
-mkdir -p "$TMPDIR" "$work/jobs" "$out"
+mkdir -p "$out"
 
 zentctl=$build/bin/zentctl
-key='SOFTWARE\ORLO Vestra\Zentrope Client'
-"$zentctl" reg set HKLM "$key" FirstTempDir "$work/jobs" >/dev/null
-"$zentctl" reg set HKLM "$key" ClientSaveDir "$work/save" >/dev/null
-"$zentctl" reg set HKLM "$key" WantsReceipt 1 >/dev/null
+use_work_dirs "$build/bin"
+"$zentctl" reg set HKLM "$client_key" WantsReceipt 1 >/dev/null
 # Addresses the wizard offers, most recent first.
-"$zentctl" reg set HKCU "$key\\Last printer" 1 "laser@print.example.com" >/dev/null
-"$zentctl" reg set HKCU "$key\\Last printer" 2 "colour@print.example.com:20203" >/dev/null
+"$zentctl" reg set HKCU "$client_key\\Last printer" 1 "laser@print.example.com" >/dev/null
+"$zentctl" reg set HKCU "$client_key\\Last printer" 2 "colour@print.example.com:20203" >/dev/null
 
 # Demo jobs of different sizes, as applications print them.
 demo() {   # name kilobytes then submit options
@@ -60,14 +48,8 @@ demo poster 5400 --doc "Summer party poster" --pages 1 --copies 1 --papersize 3 
 printf 'Printer=laser\r\nServer=127.0.0.1:20202\r\nSessionId=1001\r\n' >>"$work/jobs/ztp_3.txt"
 
 # The demo print server the first job goes to.
-mkdir -p "$work/spool"
-"$build/bin/zentserver" --port 0 --config "$root/data/demo/zentserver.json" --spool "$work/spool" \
-  >"$work/server.out" 2>&1 &
-server_pid=$!
-for _ in $(seq 50); do grep -q '^listening on' "$work/server.out" 2>/dev/null && break; sleep 0.1; done
-server=$(sed -n 's/^listening on //p' "$work/server.out" | head -n1)
-[ -n "$server" ] || { echo "screenshots: the server did not start" >&2; cat "$work/server.out" >&2; exit 1; }
+start_demo_server "$build/bin"
 
 xvfb-run -a -s "-screen 0 1280x800x24" env QT_QPA_PLATFORM=xcb \
-  "$build/bin/zentclient_screenshots" "$out" "$server"
+  "$build/bin/zentclient_screenshots" "$out" "$server_addr"
 echo "screenshots: wrote $(cd "$out" && ls -- *.png | tr '\n' ' ')"
