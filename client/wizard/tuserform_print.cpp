@@ -111,8 +111,9 @@ void TUserForm::sendJob(const zentcore::PrinterAddress& address, const std::stri
 bool TUserForm::authenticate(const zentcore::PrinterAddress& address, const encdec::StringList& printerLines,
                              std::int32_t session) {
     // A printer that names no method takes jobs without authentication; the
-    // dialog would only be cancelled for want of a method.
-    if (zentcore::ParseAuthMethods(printerLines).empty()) return true;
+    // dialog would only be cancelled for want of a method. One that names
+    // methods without their charges gets the dialog, which then offers none.
+    if (!zentcore::NamesAuthMethods(printerLines)) return true;
     try {
         TSelAuth dialog(this, printerLines, job_->Copies, job_->Pages, address.printer, address.server, session);
         return services_->showModal(dialog) == zentcore::AuthDialogue::kAuthenticated;

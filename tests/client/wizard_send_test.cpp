@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 
 namespace {
 
@@ -41,7 +42,8 @@ const char kConfig[] = R"({
     {"name": "letter", "description": {"PRPAGE": 1}},
     {"name": "mono", "description": {"PRPAGE": 9, "PRCOLOR": false}},
     {"name": "paid", "description": {"PRPAGE": 9, "AUTHNAME": ["Voucher"], "PAGEPRICE": ["0.10"],
-                                     "MINCHARGE": ["0"], "TAX": ["0"]}}
+                                     "MINCHARGE": ["0"], "TAX": ["0"]}},
+    {"name": "unpriced", "description": {"PRPAGE": 9, "AUTHNAME": ["Voucher"]}}
   ]
 })";
 
@@ -213,6 +215,20 @@ TEST_F(WizardSend, RefusedAuthenticationLeavesTheJobIdleWithTheWizardOpen) {
     ASSERT_NE(job.SendThread, nullptr);
     job.SendThread->waitFor();
     EXPECT_EQ(job.SendThread->ReturnValue, 259);
+}
+
+TEST_F(WizardSend, APrinterNamingMethodsWithoutChargesGetsTheDialogNotTheJob) {
+    auto& job = start(JobDescription("Report", 1, 1));
+    std::optional<std::size_t> offered;
+    client->services.onModal = [&](QDialog& dialog) {
+        if (auto* auth = qobject_cast<zentclient::TSelAuth*>(&dialog)) offered = auth->Dialogue().methods().size();
+        return int(zentcore::AuthDialogue::kCancelled);   // its only button, "OK"
+    };
+    go(at("unpriced"));
+    EXPECT_EQ(offered, std::optional<std::size_t>(0));
+    EXPECT_EQ(job.SendThread, nullptr);
+    EXPECT_EQ(job.SessionId, 0);
+    EXPECT_TRUE(client->wizard().isVisible());
 }
 
 // The address is remembered once the server opened a session, whatever

@@ -23,6 +23,11 @@ TEST(AuthMethods, AMethodNeedsAnEntryInAllFourLists) {
     ASSERT_EQ(later.size(), 2u);
     EXPECT_EQ(later[1].name, "B");
     EXPECT_TRUE(zentcore::ParseAuthMethods({"PRINTERNAM=x"}).empty());
+
+    // Asking for authentication depends on the names alone.
+    EXPECT_TRUE(zentcore::NamesAuthMethods({"AUTHNAME=Card"}));
+    EXPECT_FALSE(zentcore::NamesAuthMethods({"AUTHNAME=Card", "AUTHNAME=;"}));
+    EXPECT_FALSE(zentcore::NamesAuthMethods({"PAGEPRICE=1", "MINCHARGE=0", "TAX=0"}));
 }
 
 TEST(AuthMethods, TheChargeIsAtLeastTheMinimumAndTaxIsAPercentage) {

@@ -24,6 +24,7 @@ protected:
               {"name": "open", "description": {"PRPAGE": 9, "MARGINS": [0, 0, 0, 0, 21000, 29700]}},
               {"name": "off", "description": {"PRPAGE": 9, "AVAILABLE": false}},
               {"name": "small", "description": {"PRPAGE": 9, "MAXPAGES": 10}},
+              {"name": "unpriced", "description": {"PRPAGE": 9, "AUTHNAME": "Voucher"}},
               {"name": "paid", "description": {"PRPAGE": 9, "PRCOLOR": true, "AUTHNAME": ["Account", "Voucher"],
                 "PAGEPRICE": ["0.1", "0.1"], "MINCHARGE": ["0", "0"], "TAX": ["0", "0"]}},
               {"name": "login", "description": {"PRPAGE": 9, "AUTHNAME": "Account", "PAGEPRICE": "0.1",
@@ -119,6 +120,7 @@ TEST_F(ZentctlPrint, RefusedJobsSayWhyAndExitNonZero) {
         {{"off@" + server.address()}, "Printer is not available!"},
         {{"small@" + server.address(), "--pages", "11"}, "Requested job pages exceed printer's maximum."},
         {{"open@" + server.address(), "--papersize", "8"}, "Requested paper size (A3, 297x420mm)"},
+        {{"unpriced@" + server.address()}, "names authentication methods without their charges"},
         {{"open@" + server.address(), "--color", "1"}, "Printer does not support colour! Continue? No"},
     };
     for (const auto& c : cases) {

@@ -106,9 +106,11 @@ int notDelivered(const std::string& why) {
 // The authentication the server asks for, where it needs no page of its own.
 std::optional<std::string> authenticate(const PrintOptions& o, const zentcore::PrinterAddress& address,
                                         const encdec::StringList& printerLines, std::int32_t session) {
-    zentcore::AuthDialogue auth(printerLines, o.job.Copies, o.job.Pages, address.printer, address.server, session);
     // A printer that names no method needs no authentication.
-    if (auth.methods().empty()) return std::nullopt;
+    if (!zentcore::NamesAuthMethods(printerLines)) return std::nullopt;
+    zentcore::AuthDialogue auth(printerLines, o.job.Copies, o.job.Pages, address.printer, address.server, session);
+    if (auth.methods().empty())
+        return "printer " + address.printer + " names authentication methods without their charges";
     std::string offered;
     for (const auto& m : auth.methods()) offered += (offered.empty() ? "" : ", ") + m.name;
     std::string method = o.method;

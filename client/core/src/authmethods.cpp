@@ -9,20 +9,33 @@
 
 namespace zentcore {
 
-std::vector<AuthMethod> ParseAuthMethods(const encdec::StringList& printerLines) {
-    encdec::StringList names, prices, minimums, taxes;
-    const std::pair<const char*, encdec::StringList*> lists[] = {
-        {"AUTHNAME", &names}, {"PAGEPRICE", &prices}, {"MINCHARGE", &minimums}, {"TAX", &taxes}};
+namespace {
+
+// The entries of one ';' list of the data lines; the last line of the key
+// counts.
+encdec::StringList dataList(const encdec::StringList& printerLines, const std::string& key) {
+    encdec::StringList list;
     for (const auto& line : printerLines) {
         encdec::StringList parts;
         encdec::split(line, "=", parts, 2);
-        if (parts.size() < 2) continue;
-        for (const auto& [key, list] : lists)
-            if (parts[0] == key) {
-                list->clear();
-                TOrloFunction::AnsiSplit(parts[1], ";", *list, 0);
-            }
+        if (parts.size() < 2 || parts[0] != key) continue;
+        list.clear();
+        TOrloFunction::AnsiSplit(parts[1], ";", list, 0);
     }
+    return list;
+}
+
+}  // namespace
+
+bool NamesAuthMethods(const encdec::StringList& printerLines) {
+    return !dataList(printerLines, "AUTHNAME").empty();
+}
+
+std::vector<AuthMethod> ParseAuthMethods(const encdec::StringList& printerLines) {
+    const auto names = dataList(printerLines, "AUTHNAME");
+    const auto prices = dataList(printerLines, "PAGEPRICE");
+    const auto minimums = dataList(printerLines, "MINCHARGE");
+    const auto taxes = dataList(printerLines, "TAX");
     const std::size_t count = std::min({names.size(), prices.size(), minimums.size(), taxes.size()});
     std::vector<AuthMethod> methods;
     for (std::size_t i = 0; i < count; ++i) methods.push_back({names[i], prices[i], minimums[i], taxes[i]});

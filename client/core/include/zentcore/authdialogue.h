@@ -26,6 +26,9 @@ struct AuthMethod {
 // TAX, each a ';' list); method i exists only when all four lists have an
 // entry i.
 std::vector<AuthMethod> ParseAuthMethods(const encdec::StringList& printerLines);
+// Whether the printer asks for authentication at all (AUTHNAME names a
+// method), whether or not its charges make the methods usable.
+bool NamesAuthMethods(const encdec::StringList& printerLines);
 
 struct ChargeFigures {
     double pricePerPage = 0;
