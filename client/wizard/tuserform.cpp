@@ -21,6 +21,7 @@
 #include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace zentclient {
 
@@ -78,6 +79,7 @@ void TUserForm::createControls() {
     resize(520, 220);
 
     // Clicks and keys anywhere in the window count as the user's action.
+    installEventFilter(this);
     for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
 }
 
@@ -238,10 +240,11 @@ bool TUserForm::staysOnTop() const { return windowFlags().testFlag(Qt::WindowSta
 
 void TUserForm::leaveTopmost() {
     if (!staysOnTop()) return;
-    const bool visible = QWidget::isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, false);
-    // Changing the flags hides a window; it stays up.
-    if (visible) show();
+    const Qt::WindowFlags flags = windowFlags() & ~Qt::WindowStaysOnTopHint;
+    // Told to the window system in place: changing the widget's flags would
+    // hide the window and show it again, under the user's pointer.
+    overrideWindowFlags(flags);
+    if (QWindow* window = windowHandle()) window->setFlags(flags);
 }
 
 bool TUserForm::eventFilter(QObject* watched, QEvent* event) {

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QWindow>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -32,6 +33,16 @@ std::vector<std::string> boxEntries(const QComboBox& box) {
     for (int i = 0; i < box.count(); ++i) texts.push_back(box.itemText(i).toStdString());
     return texts;
 }
+
+// Counts the times a window is hidden while it is watched.
+struct HideCounter : QObject {
+    explicit HideCounter(QWidget& w) { w.installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Hide) ++count;
+        return false;
+    }
+    int count = 0;
+};
 
 QAction* laterEntry(zentclient::TUserForm& wizard, const QString& caption) {
     for (QAction* a : wizard.LaterPopupMenu->actions())
@@ -56,9 +67,15 @@ TEST(WizardWindow, TheQueueHandsItTheFirstDueJobOnTopUntilTheUserActs) {
     EXPECT_EQ(wizard.LabelPrTo->text(), "Print 3 pages to:");
     EXPECT_EQ(client.pass(), job) << "one job at a time";
 
+    // The first click leaves the top band without hiding or moving it.
+    HideCounter hides(wizard);
+    const QPoint at = wizard.pos();
     QTest::mouseClick(wizard.BitBtnHelp, Qt::LeftButton);
     EXPECT_FALSE(wizard.staysOnTop());
+    EXPECT_FALSE(wizard.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(wizard.isVisible());
+    EXPECT_EQ(hides.count, 0);
+    EXPECT_EQ(wizard.pos(), at);
     EXPECT_THAT(client.services.opened, ElementsAre(client.form().settings().AppDir + "/data/help.htm"));
     wizard.BitBtnMoreClick();
     EXPECT_EQ(client.services.opened.back(), client.form().settings().AppDir + "/data/more.htm");
@@ -71,6 +88,10 @@ TEST(WizardWindow, TheQueueHandsItTheFirstDueJobOnTopUntilTheUserActs) {
     EXPECT_EQ(second->BaseName, "ztp_2");
     EXPECT_EQ(wizard.LabelPrTo->text(), "Print 3 pages x 2 copies to:");
     EXPECT_EQ(wizard.windowTitle(), "Zentrope: Slides");
+    // On top again; a click on the window's own margin counts too.
+    ASSERT_TRUE(wizard.staysOnTop());
+    QTest::mouseClick(&wizard, Qt::LeftButton, {}, QPoint(2, wizard.height() - 2));
+    EXPECT_FALSE(wizard.staysOnTop());
 }
 
 TEST(WizardWindow, WithoutAJobItSaysSo) {
