@@ -124,6 +124,7 @@ bool TUserForm::authenticate(const zentcore::PrinterAddress& address, const encd
 }
 
 void TUserForm::showReceipt() {
+    zentcore::TakeFinishedCompression(*job_, context_.settings.FirstTempDir);
     // Owned by the main window: it outlives the wizard's closing, and several
     // receipts may be open at once.
     auto* page = new ReceiptPage(context_.mainWindow, *job_,

@@ -7,7 +7,7 @@
 
 #include <zentcore/application.h>
 #include <zentcore/htmlpage.h>
-#include <zentcore/jobfiles.h>
+#include <zentcore/transmission.h>
 #include <zentcore/serverrequest.h>
 #include <zplatform/prompter.h>
 
@@ -126,10 +126,7 @@ int TUserForm::showPrinterDetails(const encdec::StringList& names, const std::st
 void TUserForm::BitBtnDocInfoClick() {
     leaveTopmost();
     if (!job_) return;
-    if (job_->CompressThread && job_->CompressThread->IsFinished()) {
-        job_->CompressThread.reset();
-        zentcore::UpdatePackedSize(*job_, context_.settings.FirstTempDir);
-    }
+    zentcore::TakeFinishedCompression(*job_, context_.settings.FirstTempDir);
     THTMLPage page(this);
     page.setWindowTitle("Document Information");
     page.Job = job_;

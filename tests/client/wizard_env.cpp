@@ -30,7 +30,10 @@ int ScriptedWizardServices::showModal(QDialog& dialog) {
     return onModal ? onModal(dialog) : 0;
 }
 
-void ScriptedWizardServices::showModeless(QDialog& dialog) { modelessTitles.push_back(dialog.windowTitle()); }
+void ScriptedWizardServices::showModeless(QDialog& dialog) {
+    modelessTitles.push_back(dialog.windowTitle());
+    if (onModeless) onModeless(dialog);
+}
 
 void ScriptedWizardServices::popup(QMenu& menu, const QPoint& at) {
     popups.push_back(&menu);

@@ -43,6 +43,7 @@ public:
     std::function<int(QDialog&)> onModal;
     std::vector<QString> modalTitles;
     std::vector<QString> modelessTitles;
+    std::function<void(QDialog&)> onModeless;   // looks at a window shown without waiting
     std::vector<QMenu*> popups;
     std::vector<QPoint> popupPoints;
     std::vector<std::string> opened;

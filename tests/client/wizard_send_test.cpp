@@ -6,6 +6,7 @@
 #include "reference_server.h"
 
 #include "auth/tselauth.h"
+#include "htmlpage/thtmlpage.h"
 
 #include <zentcore/jobfiles.h>
 #include <zentcore/settings.h>
@@ -154,6 +155,12 @@ TEST_F(WizardSend, AGoDeliversTheJobWhichTheQueueCompletesAndArchives) {
     auto& job = start(JobDescription("Report", 2, 1));
     client->services.inputs.push_back("  Final report ");
     client->wizard().BitBtnTitleClick();
+    // The packing is over before GO: the receipt shows its size.
+    ASSERT_TRUE(clienttest::waitUntil([&] { return job.CompressThread && job.CompressThread->IsFinished(); }));
+    std::int64_t receiptPackedSize = -1;
+    client->services.onModeless = [&](QDialog& dialog) {
+        receiptPackedSize = dynamic_cast<zentclient::THTMLPage&>(dialog).Job->PackedSize;
+    };
     go(at("laser"));
 
     EXPECT_THAT(client->messages(), ElementsAre());
@@ -167,6 +174,7 @@ TEST_F(WizardSend, AGoDeliversTheJobWhichTheQueueCompletesAndArchives) {
     EXPECT_THAT(txt, HasSubstr("Server=" + server.address() + "\r\n"));
     EXPECT_TRUE(job.Busy);
     const std::string packed = testenv::readFile(machine.workDir + "/ztp_1.gz");
+    EXPECT_EQ(receiptPackedSize, std::int64_t(packed.size()));
     ASSERT_NE(job.SendThread, nullptr);
     EXPECT_EQ(job.SendThread->Data.substr(job.SendThread->Data.size() - 12), "\x04" "21000\x04" "29700")
         << "the wizard's transmission carries the paper size";

@@ -23,6 +23,10 @@ void FinishCompression(TQueuedJob& job, const std::string& workDir) {
     UpdatePackedSize(job, workDir);
 }
 
+void TakeFinishedCompression(TQueuedJob& job, const std::string& workDir) {
+    if (job.CompressThread && job.CompressThread->IsFinished()) FinishCompression(job, workDir);
+}
+
 bool StartTransmission(TQueuedJob& job, const std::string& text, std::uint32_t delayMs, platform::WindowHandle owner) {
     job.Busy = true;
     job.Finished = false;

@@ -20,6 +20,9 @@ std::string TransmissionText(const TQueuedJob& job, const std::string& workDir,
 // Waits for the job's compression, if it still has one, and reads the size
 // of the packed file.
 void FinishCompression(TQueuedJob& job, const std::string& workDir);
+// The same for a compression that has already ended; one that still runs is
+// left running. Pages that show the packed size call it first.
+void TakeFinishedCompression(TQueuedJob& job, const std::string& workDir);
 
 // Marks the job busy and starts its PRFILE send thread (transport type 5,
 // the job's session and server). False when the thread could not be made;
