@@ -20,6 +20,9 @@ std::unique_ptr<TClientThread> Communicate(const std::string& command, const std
     } catch (...) {
         return nullptr;
     }
+    // A thread the system could not start is recorded, not thrown; it would
+    // never finish. Like an error while creating it: the cleared result.
+    if (thread->fatalException()) return nullptr;
     for (int waited = 0; !thread->Finished.load() && waited < limitMs; waited += exchange::kStepMs) {
         platform::processPendingMessages();
         thread->waitFor(exchange::kStepMs);

@@ -7,6 +7,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -240,6 +241,23 @@ TEST(ExchangeCommunicate, UnreachableServerIsNoAnswer) {
     encdec::StringList lines{"stale"};
     thread->GetAnswerAsStrings(lines);
     EXPECT_TRUE(lines.empty());
+}
+
+// Where no thread can be started the exchange gives the cleared result at
+// once; it runs in a child that may not start another thread.
+TEST(ExchangeCommunicate, AThreadThatCannotStartGivesTheClearedResult) {
+    const int status = testenv::inChild([] {
+        const rlimit none{1, 1};
+        if (!testenv::dropRoot() || setrlimit(RLIMIT_NPROC, &none) != 0) return 99;
+        encdec::TCommResult result;
+        result.ErrorCode = 5;
+        const auto start = Clock::now();
+        auto thread = encdec::Communicate("GETPRNAMES", "", "127.0.0.1:9", 0, result, encdec::ttNone, 0, 0, "");
+        if (thread || msSince(start) > 1000) return 1;
+        return result.ReturnValue == 0 && result.ErrorCode == 0 && result.ErrorMsg == "0" ? 0 : 2;
+    });
+    ASSERT_NE(status, 99) << "cannot drop privileges or limit threads";
+    EXPECT_EQ(status, 0) << "1: a thread came back or it took long, 2: the result was not cleared";
 }
 
 }  // namespace

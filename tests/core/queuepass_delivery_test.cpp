@@ -3,9 +3,12 @@
 // transmission neither loses a job nor sends it twice.
 #include <zentcore/jobfiles.h>
 #include <zentcore/jobscan.h>
+#include <zentcore/transmission.h>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+
+#include <sys/resource.h>
 
 #include <filesystem>
 #include <thread>
@@ -337,3 +340,26 @@ TEST_F(QueuePassTest, ExitCompletesTransmissionsTheServerAccepts) {
 }
 
 }  // namespace
+
+// Where the system cannot start the send thread, the job is not left
+// "Sending" for ever: it waits ten minutes and is tried again. The pass runs
+// in a child that may not start another thread.
+TEST_F(QueuePassTest, ASendThatCannotStartIsTriedAgainInTenMinutes) {
+    testenv::ReferenceServer server(serverConfig());
+    JobChoice choice;
+    choice.session = 700;
+    choice.server = server.address();
+    TQueuedJob& job = handOff(choice);
+    // The child has only its own thread: the packing must be over before.
+    zentcore::FinishCompression(job, settings.FirstTempDir);
+
+    const int status = testenv::inChild([&] {
+        const rlimit none{1, 1};
+        if (!testenv::dropRoot() || setrlimit(RLIMIT_NPROC, &none) != 0) return 99;
+        pass.run();
+        if (job.Busy || job.SendThread) return 1;
+        return job.NextAttempt == kNow + 600 ? 0 : 2;
+    });
+    ASSERT_NE(status, 99) << "cannot drop privileges or limit threads";
+    EXPECT_EQ(status, 0) << "1: left sending, 2: wrong retry time";
+}

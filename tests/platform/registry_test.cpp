@@ -48,14 +48,6 @@ std::vector<std::string> strayTemps(const std::string& hive) {
 }
 
 // Runs `body` in a forked child and returns its exit status.
-int inChild(const std::function<int()>& body) {
-    pid_t pid = fork();
-    if (pid == 0) _exit(body());
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
 TEST(Registry, TypedReadsOfAHandWrittenHive) {
     IsolatedMachine m;
     writeFile(m.machineHive(),
@@ -335,8 +327,8 @@ TEST(Registry, WritableHiveMeansTheWriteSucceeds) {
         testenv::ScopedEnv env("ZENTROPE_MACHINE_REGISTRY", hive);
         const std::string before = r.fileMode ? readFile(hive) : "";
 
-        int status = inChild([] {
-            if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) return 99;
+        int status = testenv::inChild([] {
+            if (!testenv::dropRoot()) return 99;
             bool claimed = platform::hiveWritable(Hive::LocalMachine);
             auto key = RegKey::openOrCreate(Hive::LocalMachine, kKey);
             bool wrote = key && key->writeDword("Preview_En", 1);

@@ -142,6 +142,16 @@ ProcessResult zentctl(std::vector<std::string> args, const std::string& stdinTex
     return run(args, stdinText);
 }
 
+int inChild(const std::function<int()>& body) {
+    const pid_t pid = fork();
+    if (pid == 0) _exit(body());
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+bool dropRoot() { return geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0); }
+
 int freeLocalPort() {
     int s = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};

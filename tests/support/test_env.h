@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -70,5 +71,14 @@ ProcessResult zentctl(std::vector<std::string> args, const std::string& stdinTex
 
 // A free TCP port on 127.0.0.1 at the time of the call.
 int freeLocalPort();
+
+// Runs body in a forked child and gives its exit code (128 + signal when it
+// was killed). Only the calling thread exists in the child, and it ends
+// with _exit: nothing of the parent's is destroyed there.
+int inChild(const std::function<int()>& body);
+
+// In a child: drops root to the unprivileged user 65534 (limits such as
+// RLIMIT_NPROC do not bind root); false when that fails.
+bool dropRoot();
 
 }  // namespace testenv

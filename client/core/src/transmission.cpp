@@ -34,11 +34,14 @@ bool StartTransmission(TQueuedJob& job, const std::string& text, std::uint32_t d
         job.SendThread = std::make_unique<encdec::TClientThread>(false, "PRFILE", text, job.Server, owner,
                                                                  encdec::ttEncryptDecompress, job.SessionId, delayMs,
                                                                  "");
-        return true;
+        // A thread the system could not start is recorded, not thrown: such
+        // a send would never finish and the job would wait for it for ever.
+        if (!job.SendThread->fatalException()) return true;
     } catch (const std::exception&) {
-        job.Busy = false;
-        return false;
     }
+    job.SendThread.reset();
+    job.Busy = false;
+    return false;
 }
 
 }  // namespace zentcore
