@@ -7,14 +7,12 @@
 
 #include "clientthread_code.h"
 #include "clientthread_jobstream.h"
-#include "clientthread_numbers.h"
 
 namespace encdec {
 
 namespace {
 
 constexpr std::size_t kChunk = 1 << 20;
-constexpr int kLengthFieldOffset = 32;
 
 }  // namespace
 
@@ -145,18 +143,20 @@ bool MyClientThreadCode::receiveAnswer() {
         dlog(ClientThreadLogFile(), Command + ": the answer header did not arrive");
         return false;
     }
+    // The length field counts the header too; one no longer than the header
+    // (a header built from nothing says 0) announces no payload, and the
+    // server's error code and text still count. One beyond the limit is not
+    // an answer we can trust: nothing is allocated for it.
     TCommHeader header(raw, kCommHeaderSize);
-    // The length field counts the header too. Anything shorter than the
-    // header, or longer than the limit, is not an answer we can trust.
-    const std::int32_t total = GetBigEndian32(raw + kLengthFieldOffset);
-    if (total < kCommHeaderSize || total - kCommHeaderSize > kMaxAnswerSize) {
+    if (header.Size > kMaxAnswerSize) {
         ErrorCode = kErrNoAnswer;
-        dlog(ClientThreadLogFile(), Command + ": answer refused, it announces " + std::to_string(total) + " bytes");
+        dlog(ClientThreadLogFile(), Command + ": answer refused, it announces " + std::to_string(header.Size) +
+                                        " bytes");
         return false;
     }
     ErrorCode = header.AckError;
     AckErrMsg = header.AckErrMsg;
-    const std::size_t n = std::size_t(total - kCommHeaderSize);
+    const std::size_t n = std::size_t(header.Size);
     if (n == 0) return false;
 
     dlog(ClientThreadLogFile(), "Command completed! Waiting for answer");

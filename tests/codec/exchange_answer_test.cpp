@@ -195,8 +195,6 @@ TEST(ExchangeAnswer, UntrustedAnswersCountAsNoAnswer) {
     const UntrustedCase cases[] = {
         {"size above the limit", withLength(256 + encdec::kMaxAnswerSize + 1, "OK")},
         {"largest length field", withLength(INT32_MAX, "OK")},
-        {"negative length field", withLength(-1, "OK")},
-        {"length field below the header size", withLength(100, "OK")},
         {"closes inside the header", closingAfter(100, "OK")},
         {"closes inside the payload", closingAfter(256 + 10, std::string(100, 'a'))},
         {"closes before sending anything", closingAfter(0, "OK")},
@@ -219,6 +217,28 @@ TEST(ExchangeAnswer, UntrustedAnswersCountAsNoAnswer) {
         EXPECT_EQ(thread->ErrorCode, kErrNoAnswer);
         EXPECT_EQ(thread->GetAnswerAsPointer(), nullptr);
         EXPECT_EQ(thread->GetErrorMsg(), "");
+        EXPECT_EQ(testenv::readFile(file), "old");
+    }
+}
+
+// A length field no longer than the header announces no payload: the
+// server's error still counts, and whatever follows is not read.
+TEST(ExchangeAnswer, ShortLengthFieldsAnnounceNoPayloadButKeepTheError) {
+    testenv::IsolatedMachine machine;
+    const std::string file = machine.dir().file("answer.txt");
+    for (const std::int32_t lengthField : {0, 100, -1}) {
+        SCOPED_TRACE(lengthField);
+        ScriptedPeer peer;
+        auto reply = withLength(lengthField, "OK");
+        reply.ackError = 923;
+        reply.errorText = "Client too old";
+        peer.push(reply);
+        testenv::writeFile(file, "old");
+        auto thread = runExchange("ASKPRN", "Laser", peer.address(), encdec::ttNone, 0, file);
+        EXPECT_EQ(thread->ReturnValue, 0);
+        EXPECT_EQ(thread->ErrorCode, 923);
+        EXPECT_EQ(thread->GetErrorMsg(), "Client too old");
+        EXPECT_EQ(thread->GetAnswerAsPointer(), nullptr);
         EXPECT_EQ(testenv::readFile(file), "old");
     }
 }

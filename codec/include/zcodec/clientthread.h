@@ -17,9 +17,8 @@ namespace encdec {
 
 constexpr int kDefaultServerPort = 20202;
 
-// Largest answer payload accepted (64 MiB). A header announcing more, or a
-// length below the header's own size, counts as no answer (kErrNoAnswer);
-// nothing is allocated for it.
+// Largest answer payload accepted (64 MiB). A header announcing more counts
+// as no answer (kErrNoAnswer); nothing is allocated for it.
 constexpr std::int32_t kMaxAnswerSize = 64 * 1024 * 1024;
 
 class MyClientThreadCode;
