@@ -77,7 +77,7 @@ TEST(Settings, StoredValuesFillTheRecordAndSwitches) {
     key.writeDword("Preview_En", 1);
     key.writeDword("Later_En", 0);
     key.writeDword("Email_En", 7);          // any non-zero number is on
-    key.writeDword("WantsReceipt", 1);
+    key.writeDword("WantsReceipt", 0xFFFFFFFF);   // beyond a signed number
     key.writeDword("ArchiveDocs", 1);
     key.writeString("SaveRqAddr", "1");     // a number kept as text counts too
     key.writeString("AddrReadOnly", "on");  // no number: stays off

@@ -43,7 +43,10 @@ std::string currentUserName() {
 // leaves the flag as it was.
 void readFlag(const RegKey& key, std::string_view name, bool& flag) {
     if (!key.valueExists(name)) return;
-    if (auto number = encdec::ParseInt(key.readString(name))) flag = *number != 0;
+    // Any non-zero dword is on, 0x80000000 and above included; a number kept
+    // as text counts too.
+    if (auto dword = key.readDword(name)) flag = *dword != 0;
+    else if (auto number = encdec::ParseInt(key.readString(name))) flag = *number != 0;
 }
 
 void writeMissingDirectoryDefaults(const ClientSettings& s) {
