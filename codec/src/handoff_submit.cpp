@@ -99,6 +99,11 @@ bool SubmitFileToNetClient(const std::string& source, const ZTP_JOBDATA* job, st
 
 bool SubmitFileToDirectory(const std::string& source, const ZTP_JOBDATA& job, const std::string& dir,
                            std::string& errorText, std::string& baseName) {
+    // No directory is no place to write (and never the root by accident).
+    if (dir.empty()) {
+        errorText = "Failed to write-open ZTP file!";
+        return false;
+    }
     int number = firstFreeNumber(dir, 1);
     if (number == 0) return false;
 

@@ -204,6 +204,11 @@ TEST_F(Handoff, FailuresSayWhyAndLeaveNoJobBehind) {
     std::string error;
     EXPECT_FALSE(SubmitFileToNetClient(source, nullptr, error));
     EXPECT_FALSE(error.empty());
+    // A tool's own directory must be named.
+    std::string baseName;
+    error.clear();
+    EXPECT_FALSE(encdec::SubmitFileToDirectory(source, ZTP_JOBDATA{}, "", error, baseName));
+    EXPECT_EQ(error, "Failed to write-open ZTP file!");
 }
 
 TEST_F(Handoff, AListeningClientGetsTheDataFileNameAndTheTextStaysUntouched) {
