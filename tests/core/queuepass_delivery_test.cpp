@@ -339,17 +339,12 @@ TEST_F(QueuePassTest, ExitCompletesTransmissionsTheServerAccepts) {
     EXPECT_EQ(queue.at(0).BaseName, refusedBase);
 }
 
-}  // namespace
-
 // Where the system cannot start the send thread, the job is not left
 // "Sending" for ever: it waits ten minutes and is tried again. The pass runs
 // in a child that may not start another thread.
 TEST_F(QueuePassTest, ASendThatCannotStartIsTriedAgainInTenMinutes) {
     testenv::ReferenceServer server(serverConfig());
-    JobChoice choice;
-    choice.session = 700;
-    choice.server = server.address();
-    TQueuedJob& job = handOff(choice);
+    TQueuedJob& job = handOff({.session = 700, .server = server.address()});
     // The child has only its own thread: the packing must be over before.
     zentcore::FinishCompression(job, settings.FirstTempDir);
 
@@ -363,3 +358,5 @@ TEST_F(QueuePassTest, ASendThatCannotStartIsTriedAgainInTenMinutes) {
     ASSERT_NE(status, 99) << "cannot drop privileges or limit threads";
     EXPECT_EQ(status, 0) << "1: left sending, 2: wrong retry time";
 }
+
+}  // namespace
