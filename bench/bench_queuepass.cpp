@@ -6,9 +6,12 @@
 // iteration does the same work. Target: under 2 ms per pass.
 #include <benchmark/benchmark.h>
 
+#include "queue_doubles.h"
+
 #include <memory>
 #include <string>
 
+#include <zcodec/jobfiles.h>
 #include <zentcore/jobqueue.h>
 #include <zentcore/queuepass.h>
 #include <zentcore/settings.h>
@@ -17,26 +20,14 @@ namespace {
 
 using zentcore::TQueuedJob;
 
-constexpr std::int64_t kNow = 1690000000;
-constexpr int kJobs = 999;
+constexpr std::int64_t kNow = testenv::kSummerNow;
+constexpr int kJobs = encdec::JobFiles::kMaxNumber;
 
-class FixedClock : public zentcore::Clock {
-public:
-    std::int64_t now() const override { return kNow; }
-};
-
-class BusyWizard : public zentcore::QueueWizard {
-public:
-    TQueuedJob* currentJob() const override { return job; }
-    bool isVisible() const override { return true; }
-    void takeJob(TQueuedJob& j) override { job = &j; }
-    TQueuedJob* job = nullptr;
-};
 
 void fill(zentcore::JobQueue& queue) {
     for (int n = 1; n <= kJobs; ++n) {
         auto job = std::make_unique<TQueuedJob>();
-        job->BaseName = "ztp_" + std::to_string(n);
+        job->BaseName = encdec::JobFiles::baseNameOf(n);
         job->DocName = "Document " + std::to_string(n);
         job->Printer = "laser";
         job->Server = "printhost:20202";
@@ -57,9 +48,10 @@ void fill(zentcore::JobQueue& queue) {
 void BM_QueuePassOver999Jobs(benchmark::State& state) {
     zentcore::JobQueue queue;
     fill(queue);
-    BusyWizard wizard;
+    testenv::ScriptedWizard wizard;
+    wizard.visible = true;   // busy with another job the whole time
     wizard.job = &queue.at(0);
-    FixedClock clock;
+    testenv::ManualClock clock{kNow};
     zentcore::ClientSettings settings;
     settings.FirstTempDir = "/nonexistent/jobs";
     zentcore::QueuePass pass(queue, wizard, clock, settings);

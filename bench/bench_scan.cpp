@@ -4,6 +4,7 @@
 // per job; the scan must not wait for them). Target: under 200 ms each.
 // Beside them, starting 999 bare threads, the floor of the second case.
 #include <zcodec/handoff.h>
+#include <zcodec/jobfiles.h>
 #include <zentcore/jobscan.h>
 #include <zplatform/registry.h>
 #include <zplatform/system.h>
@@ -24,7 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kJobs = 999;
+constexpr int kJobs = encdec::JobFiles::kMaxNumber;
 
 // A working directory with 999 jobs, registered in a private machine hive.
 class FullWorkDir {
@@ -63,7 +64,7 @@ public:
     // Packed files present (written after the data, so they count) or none.
     void setPacked(bool packed) const {
         for (int i = 1; i <= kJobs; ++i) {
-            const std::string gz = work_ + "/ztp_" + std::to_string(i) + ".gz";
+            const std::string gz = encdec::JobFiles(work_, i).gz();
             if (packed) std::ofstream(gz) << "packed";
             else fs::remove(gz);
         }

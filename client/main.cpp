@@ -1,5 +1,6 @@
-// zentclient: the tray program. No arguments are read.
-#include "shell/apptitle.h"
+// zentclient: the tray program. Its one switch, -DEBUG (or /DEBUG, any case),
+// keeps the browser's own context menu in server pages.
+#include <zentcore/application.h>
 #include "shell/qtprompter.h"
 #include "shell/readynotify.h"
 #include "shell/runonce.h"
@@ -21,7 +22,7 @@ int main(int argc, char** argv) {
     // be said before the application object exists.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QString::fromUtf8(kAppTitle.data(), qsizetype(kAppTitle.size())));
+    QApplication::setApplicationName(QString::fromUtf8(zentcore::kApplicationTitle.data(), qsizetype(zentcore::kApplicationTitle.size())));
     // The window lives hidden in the tray; closing a dialog must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
 

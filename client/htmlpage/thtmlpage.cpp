@@ -1,7 +1,7 @@
 #include "htmlpage/thtmlpage.h"
 
 #include "htmlpage/htmlpageservices.h"
-#include "shell/apptitle.h"
+#include <zentcore/application.h>
 
 #include <orloqt/webwrapper.h>
 #include <zplatform/prompter.h>
@@ -80,7 +80,7 @@ void THTMLPage::FormShow() {
     data.AddrReadOnly = AddrReadOnly;
     std::string html, error;
     if (!zentcore::ProduceHtmlPageFile(PageProducer1.HTMLFile, data, html, error)) {
-        platform::prompter().warn(kAppTitle, error);
+        platform::prompter().warn(zentcore::kApplicationTitle, error);
         html.clear();
     }
     WebWrap1->SetBaseUrl(QUrl::fromLocalFile(QString::fromStdString(directoryOf(PageProducer1.HTMLFile) + "/")));
@@ -93,7 +93,7 @@ bool THTMLPage::WebBrowser1BeforeNavigate2(const std::string& url) {
     case zentcore::PageLinkAction::Follow: break;
     case zentcore::PageLinkAction::AddPrinter: {
         std::string error;
-        if (!services_->startAddPrinter(error)) platform::prompter().error(kAppTitle, error);
+        if (!services_->startAddPrinter(error)) platform::prompter().error(zentcore::kApplicationTitle, error);
         break;
     }
     case zentcore::PageLinkAction::PickPrinter:
@@ -124,7 +124,7 @@ void THTMLPage::BitBtnPrintClick() {
 void THTMLPage::WebBrowser1PrintFinished(bool ok) {
     printer_.reset();
     BitBtnPrint->setEnabled(true);
-    if (!ok) platform::prompter().warn(kAppTitle, "The page could not be printed.");
+    if (!ok) platform::prompter().warn(zentcore::kApplicationTitle, "The page could not be printed.");
 }
 
 }  // namespace zentclient

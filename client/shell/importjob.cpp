@@ -1,8 +1,9 @@
 #include "shell/importjob.h"
 
-#include "shell/apptitle.h"
+#include <zentcore/application.h>
 
 #include <zplatform/fd.h>
+#include <zcodec/jobfiles.h>
 #include <zcodec/pipeline.h>
 #include <zentcore/jobfiles.h>
 #include <zentcore/queuedjob.h>
@@ -39,46 +40,8 @@ private:
 };
 
 ImportResult fail(const char* text) {
-    platform::prompter().warn(kAppTitle, text);
+    platform::prompter().warn(zentcore::kApplicationTitle, text);
     return ImportResult{true, {}};
-}
-
-std::string jobPath(const std::string& workDir, const std::string& baseName, const char* extension) {
-    return workDir + "/" + baseName + extension;
-}
-
-// The smallest free job number, taken by creating its data file exclusively,
-// as the hand-off does: an import and a print job never share a number.
-// Empty when all are taken; reserved tells whether the data file is ours.
-std::string reserveBaseName(const std::string& workDir, bool& reserved) {
-    for (int n = 1; n <= 999; ++n) {
-        const std::string baseName = "ztp_" + std::to_string(n);
-        const int fd = ::open(jobPath(workDir, baseName, ".ztp").c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd >= 0) {
-            ::close(fd);
-            reserved = true;
-            return baseName;
-        }
-        // Another failure than "exists" (no such directory, no rights): the
-        // number is free but the files cannot be made, which the next steps report.
-        if (errno != EEXIST) return baseName;
-    }
-    return {};
-}
-
-// Copies up to count bytes (-1: to the end); the number copied.
-std::int64_t copyBytes(int in, int out, std::int64_t count) {
-    char buffer[65536];
-    std::int64_t copied = 0;
-    while (count < 0 || copied < count) {
-        std::size_t want = sizeof buffer;
-        if (count >= 0 && std::int64_t(want) > count - copied) want = std::size_t(count - copied);
-        const ssize_t n = ::read(in, buffer, want);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0 || !platform::writeAll(out, buffer, std::size_t(n))) break;
-        copied += n;
-    }
-    return copied;
 }
 
 // The description length at the start of the package: signed, little-endian.
@@ -137,13 +100,17 @@ ImportResult ImportExportFile(const std::string& exportFile, const std::string& 
     if (!convert(encdec::ttEncrypt, exportFile, tempFile, started))
         return fail(started ? "Dencryption failed!" : "Failed to start dencryption process!");
 
-    bool reserved = false;
-    const std::string baseName = reserveBaseName(workDir, reserved);
-    if (baseName.empty()) return ImportResult{};
-    const std::string txtPath = jobPath(workDir, baseName, ".txt");
-    const std::string gzPath = jobPath(workDir, baseName, ".gz");
-    const std::string ztpPath = jobPath(workDir, baseName, ".ztp");
-    if (reserved) leftovers.add(ztpPath);
+    // The number is taken as the hand-off takes it, so an import and a print
+    // job never share one.
+    auto created = encdec::JobFiles::createNew(workDir);
+    if (!created) {
+        if (errno == EEXIST) return ImportResult{};   // every number is taken
+        return fail("Failed to open TXT file!");
+    }
+    created->data.close();
+    const encdec::JobFiles& files = created->files;
+    const std::string txtPath = files.txt(), gzPath = files.gz(), ztpPath = files.ztp();
+    leftovers.add(ztpPath);
 
     Fd temp(::open(tempFile.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat info {};
@@ -157,29 +124,29 @@ ImportResult ImportExportFile(const std::string& exportFile, const std::string& 
     Fd txt(::open(txtPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (!txt.ok()) return fail("Failed to open TXT file!");
     leftovers.add(txtPath);
-    const std::int64_t copiedText = copyBytes(temp.get(), txt.get(), *length);
-    if (copiedText == 0 || copiedText != *length) return fail("Failed to update TXT file!");
+    const auto copiedText = platform::copyAll(temp.get(), txt.get(), std::uint64_t(*length));
+    if (!copiedText || *copiedText == 0 || *copiedText != std::uint64_t(*length)) return fail("Failed to update TXT file!");
 
     Fd gz(::open(gzPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (!gz.ok()) return fail("Failed to open GZ file!");
     leftovers.add(gzPath);
-    const std::int64_t rest = std::int64_t(info.st_size) - 4 - *length;
-    if (rest == 0 || copyBytes(temp.get(), gz.get(), -1) != rest) return fail("Failed to update GZ file!");
+    const auto rest = std::uint64_t(info.st_size) - 4 - std::uint64_t(*length);
+    const auto copiedData = platform::copyAll(temp.get(), gz.get());
+    if (rest == 0 || !copiedData || *copiedData != rest) return fail("Failed to update GZ file!");
 
     temp.close();
     txt.close();
     gz.close();
     ::unlink(tempFile.c_str());
 
-    if (!reserved) leftovers.add(ztpPath);
     if (!convert(encdec::ttCompress, gzPath, ztpPath, started, kMaxImportedJobBytes))
         return fail("Decompression failed!");
     // The packed file came with the export and is the packing of this data:
     // dated after it, the queue sends it as it is instead of packing again.
     ::utimensat(AT_FDCWD, gzPath.c_str(), nullptr, 0);
-    clearDestination(baseName, workDir);
+    clearDestination(files.baseName(), workDir);
     leftovers.keep();
-    return ImportResult{false, baseName};
+    return ImportResult{false, files.baseName()};
 }
 
 }  // namespace zentclient

@@ -1,8 +1,9 @@
 #include "shell/shellservices.h"
 
+#include "desktop/opendocument.h"
+
 #include <QDialog>
 #include <QFileDialog>
-#include <QProcess>
 
 namespace zentclient {
 
@@ -19,9 +20,6 @@ std::optional<std::string> QtShellServices::chooseExportFile(QWidget* owner) {
 
 void QtShellServices::showModal(QDialog& dialog) { dialog.exec(); }
 
-void QtShellServices::openDocument(const std::string& path) {
-    // Detached: the browser outlives the call and the client never waits for it.
-    QProcess::startDetached("xdg-open", {QString::fromStdString(path)});
-}
+void QtShellServices::openDocument(const std::string& path) { OpenWithDesktop(path); }
 
 }  // namespace zentclient

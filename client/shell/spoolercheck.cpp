@@ -1,18 +1,15 @@
 #include "shell/spoolercheck.h"
 
-#include "shell/apptitle.h"
+#include <zentcore/application.h>
 #include "shell/spooler.h"
 
 #include <zcodec/utilities.h>
 #include <zplatform/prompter.h>
-
-#include <strings.h>
+#include <zplatform/text.h>
 
 namespace zentclient {
 
 namespace {
-
-bool sameName(const std::string& a, const std::string& b) { return ::strcasecmp(a.c_str(), b.c_str()) == 0; }
 
 // An absent port, or one that cannot be listed (reported), counts as missing.
 bool portPresent(Spooler& spooler, platform::WindowHandle owner) {
@@ -39,7 +36,7 @@ PrinterCheckOutcome RunPrinterCheck(Spooler* spooler, bool isAdmin, platform::Wi
         if (!portPresent(*spooler, owner)) {
             const std::string question = std::string("Port [") + kPortName +
                                          "] not found. Need to install it!\r\nContinue application loading ?";
-            return platform::prompter().ask(kAppTitle, question) ? PrinterCheckOutcome::NoScan
+            return platform::prompter().ask(zentcore::kApplicationTitle, question) ? PrinterCheckOutcome::NoScan
                                                                  : PrinterCheckOutcome::End;
         }
     }
@@ -50,7 +47,7 @@ PrinterCheckOutcome RunPrinterCheck(Spooler* spooler, bool isAdmin, platform::Wi
     }
     const auto port = spooler->printerPort(kPrinterName);
     if (!port) return fail(owner, "GetPrinter");
-    if (!sameName(*port, kPortName) && !spooler->setPrinterPort(kPrinterName, kPortName))
+    if (!platform::equalsNoCase(*port, kPortName) && !spooler->setPrinterPort(kPrinterName, kPortName))
         return fail(owner, "SetPrinter");
     return PrinterCheckOutcome::Scan;
 }

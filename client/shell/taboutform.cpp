@@ -1,6 +1,7 @@
 #include "shell/taboutform.h"
 
-#include "shell/apptitle.h"
+#include "shell/programversion.h"
+#include <zentcore/application.h>
 #include "shell/imagelist.h"
 
 #include <QHBoxLayout>
@@ -12,7 +13,7 @@ namespace zentclient {
 
 TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     setObjectName("AboutForm");
-    const QString title = QString::fromUtf8(kAppTitle.data(), qsizetype(kAppTitle.size()));
+    const QString title = QString::fromUtf8(zentcore::kApplicationTitle.data(), qsizetype(zentcore::kApplicationTitle.size()));
     setWindowTitle("About " + title);
     setModal(true);
 

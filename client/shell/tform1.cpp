@@ -2,7 +2,7 @@
 // other threads, the first idle moment, closing and destruction.
 #include "shell/tform1.h"
 
-#include "shell/apptitle.h"
+#include <zentcore/application.h>
 #include "shell/columnwidths.h"
 #include "shell/nowizard.h"
 #include "shell/spoolercheck.h"
@@ -72,7 +72,7 @@ void TForm1::FormCreate() {
         const int error = listener_->bindError();
         listener_.reset();
         if (error == EADDRINUSE) {
-            platform::prompter().warn(kAppTitle, "Application already running!");
+            platform::prompter().warn(zentcore::kApplicationTitle, "Application already running!");
         } else {
             errno = error;
             encdec::GetErrorMessage(handle_, "SetProp FAILURE", -1);
@@ -87,16 +87,18 @@ void TForm1::FormCreate() {
     TrayIconPending = true;
 
     const platform::SystemVersion version = platform::systemVersion();
-    if ((version.platformId == 1 || version.platformId == 2) && version.major >= 4) {
-        OsPlatform = unsigned(version.platformId);
-        OsMajorVersion = unsigned(version.major);
-    } else {
-        platform::prompter().warn(kAppTitle, "O.S. not supported!");
+    OsPlatform = unsigned(version.platformId);
+    OsMajorVersion = unsigned(version.major);
+    if ((OsPlatform != 1 && OsPlatform != 2) || OsMajorVersion < 4) {
+        platform::prompter().warn(zentcore::kApplicationTitle, "O.S. not supported!");
         EndAtFirstChance();
     }
 
     zentcore::SettingsLoad load = zentcore::LoadClientSettings();
     settings_ = load.settings;
+    // Only the NT family knows administrators; any other system makes every
+    // user one.
+    if (OsPlatform != 2) settings_.IsAdmin = true;
     applyMenuSwitches(load.switches);
     if (!load.mayGoOn) {
         EndAtFirstChance();

@@ -2,7 +2,7 @@
 // job", Help and About, and the items whose windows come with later versions.
 #include "shell/tform1.h"
 
-#include "shell/apptitle.h"
+#include <zentcore/application.h>
 #include "shell/importjob.h"
 #include "shell/shellservices.h"
 #include "shell/taboutform.h"
@@ -47,8 +47,8 @@ void TForm1::About1Click() {
 }
 
 void TForm1::notLoadedYet(const char* feature) {
-    platform::prompter().info(kAppTitle, std::string(feature) + " is not available in this version of " +
-                                             std::string(kAppTitle) + " yet; it arrives with a later version.");
+    platform::prompter().info(zentcore::kApplicationTitle, std::string(feature) + " is not available in this version of " +
+                                             std::string(zentcore::kApplicationTitle) + " yet; it arrives with a later version.");
 }
 
 void TForm1::GetJobInfoExecute() { notLoadedYet("The job status window"); }

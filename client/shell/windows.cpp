@@ -11,13 +11,10 @@ ClientWindows::ClientWindows(TForm1::Seams seams, WizardServices* wizardServices
     wizardSlot_ = std::make_unique<WizardSlot>();
     if (!seams.wizard) seams.wizard = wizardSlot_.get();
     form1_ = std::make_unique<TForm1>(seams);
-    Form1 = form1_.get();
     userForm_ = std::make_unique<TUserForm>(WizardContext{form1_->JobQueue, form1_->settings(), form1_.get()},
                                             wizardServices);
-    UserForm = userForm_.get();
     wizardSlot_->set(userForm_.get());
     addressForm_ = std::make_unique<TAddressForm>(form1_.get());
-    AddressForm = addressForm_.get();
     aboutForm_ = std::make_unique<TAboutForm>(form1_.get());
     AboutForm = aboutForm_.get();
 }
@@ -25,13 +22,10 @@ ClientWindows::ClientWindows(TForm1::Seams seams, WizardServices* wizardServices
 ClientWindows::~ClientWindows() {
     AboutForm = nullptr;
     aboutForm_.reset();
-    AddressForm = nullptr;
     addressForm_.reset();
     // The queue hands nothing to a wizard that is gone.
     wizardSlot_->set(nullptr);
-    UserForm = nullptr;
     userForm_.reset();
-    Form1 = nullptr;
     form1_.reset();
 }
 

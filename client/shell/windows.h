@@ -1,5 +1,6 @@
-// The client's windows, each created once for the life of the process and
-// reached through a process-wide reference of its name.
+// The client's windows, each created once for the life of the process. The
+// about window, which the main window's command shows, is also reached
+// through a process-wide reference of its name.
 #pragma once
 
 #include "shell/qtmessaging.h"
@@ -15,9 +16,6 @@ class TUserForm;
 class WizardServices;
 class WizardSlot;
 
-inline TForm1* Form1 = nullptr;
-inline TUserForm* UserForm = nullptr;
-inline TAddressForm* AddressForm = nullptr;
 inline TAboutForm* AboutForm = nullptr;
 
 // Creates the windows in their order (the main window first; all but the main

@@ -11,10 +11,23 @@
 
 namespace zentclient {
 
-// Writes the export file; the job's compression must have ended. Returns
-// the warning to show, empty on success. The package never outlives the call,
-// and the target is replaced only by a complete export.
-std::string WriteLocalExport(const zentcore::TQueuedJob& job, const std::string& workDir, const std::string& target);
+// How an export ended, and the warning to show when it failed.
+struct ExportResult {
+    enum class Code {
+        Written,
+        PackageNotCreated,    // nothing was made
+        PackageNotWritten,    // the package was made but is incomplete
+        EncryptionNotStarted,
+        EncryptionFailed,
+    };
+    Code code = Code::Written;
+    std::string warning;
+    bool ok() const { return code == Code::Written; }
+};
+
+// Writes the export file; the job's compression must have ended. The package
+// never outlives the call, and the target is replaced only by a complete export.
+ExportResult WriteLocalExport(const zentcore::TQueuedJob& job, const std::string& workDir, const std::string& target);
 
 // Marks an exported job as delivered, so the queue completes it as it does a
 // transmission.

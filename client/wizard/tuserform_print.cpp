@@ -137,9 +137,9 @@ void TUserForm::localExport() {
     if (!target) return;
     const std::string& workDir = context_.settings.FirstTempDir;
     zentcore::FinishCompression(*job_, workDir);
-    const std::string warning = WriteLocalExport(*job_, workDir, *target);
-    if (!warning.empty()) {
-        warn(warning);
+    const ExportResult exported = WriteLocalExport(*job_, workDir, *target);
+    if (!exported.ok()) {
+        warn(exported.warning);
         return;
     }
     MarkExported(*job_);

@@ -1,6 +1,6 @@
 #include "wizard/wizardservices.h"
 
-#include "shell/shellservices.h"
+#include "desktop/opendocument.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -37,7 +37,7 @@ void QtWizardServices::showModeless(QDialog& dialog) { dialog.show(); }
 
 void QtWizardServices::popup(QMenu& menu, const QPoint& at) { menu.popup(at); }
 
-void QtWizardServices::openDocument(const std::string& path) { QtShellServices().openDocument(path); }
+void QtWizardServices::openDocument(const std::string& path) { OpenWithDesktop(path); }
 
 void QtWizardServices::beep() { QApplication::beep(); }
 

@@ -32,7 +32,7 @@ public:
     virtual void beep() = 0;
 };
 
-// The running program's: Qt dialogs, exec(), the shell's xdg-open.
+// The running program's: Qt dialogs, exec(), the desktop's handler.
 class QtWizardServices : public WizardServices {
 public:
     std::optional<std::string> inputBox(QWidget* owner, const std::string& caption, const std::string& prompt,

@@ -3,6 +3,7 @@
 #include "handoff_description.h"
 
 #include <zcodec/handoff.h>
+#include <zcodec/jobfiles.h>
 #include <zplatform/registry.h>
 #include <zplatform/fd.h>
 #include <zplatform/system.h>
@@ -17,8 +18,6 @@
 namespace encdec {
 
 namespace {
-
-constexpr int kMaxJobNumber = 999;
 
 using Fd = platform::UniqueFd;
 
@@ -37,44 +36,6 @@ std::optional<std::string> readWorkingDirectory(std::string& errorText) {
         return std::nullopt;
     }
     return dir;
-}
-
-std::string jobPath(const std::string& dir, int number, const char* extension) {
-    const std::string sep = dir.back() == '/' ? "" : "/";
-    return dir + sep + "ztp_" + std::to_string(number) + extension;
-}
-
-// The first number whose data file is absent; 0 when all are taken.
-int firstFreeNumber(const std::string& dir, int from) {
-    for (int n = from; n <= kMaxJobNumber; ++n)
-        if (!platform::fileExists(jobPath(dir, n, ".ztp"))) return n;
-    return 0;
-}
-
-// Creates the data file exclusively from `number` on, so that concurrent
-// hand-offs never share a number; the number taken is written back. -1 with
-// errno on failure, and with number 0 when every number is taken.
-int createDataFile(const std::string& dir, int& number) {
-    for (; number >= 1 && number <= kMaxJobNumber; ++number) {
-        int fd = ::open(jobPath(dir, number, ".ztp").c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    number = 0;
-    return -1;
-}
-
-// Copies the whole source; the number of bytes moved, or nullopt on an error.
-std::optional<std::size_t> copyAll(int from, int to) {
-    char buffer[65536];
-    std::size_t total = 0;
-    for (;;) {
-        const ssize_t n = ::read(from, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return std::nullopt;
-        if (n == 0) return total;
-        if (!platform::writeAll(to, buffer, std::size_t(n))) return std::nullopt;
-        total += std::size_t(n);
-    }
 }
 
 void notifyClient(const std::string& dataFileName, std::string& errorText) {
@@ -104,29 +65,26 @@ bool SubmitFileToDirectory(const std::string& source, const ZTP_JOBDATA& job, co
         errorText = "Failed to write-open ZTP file!";
         return false;
     }
-    int number = firstFreeNumber(dir, 1);
-    if (number == 0) return false;
-
-    Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
-    if (in.get() < 0) {
-        errorText = "Failed to read-open file";
+    // The number is taken first: with every number in use nothing is handed
+    // off, whatever the source.
+    auto created = JobFiles::createNew(dir);
+    if (!created) {
+        if (errno != EEXIST) errorText = "Failed to write-open ZTP file!";
         return false;
     }
-    Fd out(createDataFile(dir, number));
-    if (out.get() < 0) {
-        if (number != 0) errorText = "Failed to write-open ZTP file!";
-        return false;
-    }
-    const std::string dataPath = jobPath(dir, number, ".ztp");
+    const JobFiles& files = created->files;
+    Fd& out = created->data;
     // Whatever goes wrong from here on, no half job is left for the client.
     auto fail = [&](const std::string& text) {
         out.close();
-        ::unlink(dataPath.c_str());
+        ::unlink(files.ztp().c_str());
         errorText = text;
         return false;
     };
 
-    const auto copied = copyAll(in.get(), out.get());
+    Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.get() < 0) return fail("Failed to read-open file");
+    const auto copied = platform::copyAll(in.get(), out.get());
     if (!copied) return fail("Failed to update ZTP file: " + platform::errorText(errno));
     if (*copied == 0) return fail("Failed to update ZTP file");
     // The data is on disk before its description can announce it.
@@ -134,10 +92,10 @@ bool SubmitFileToDirectory(const std::string& source, const ZTP_JOBDATA& job, co
         return fail("Failed to update ZTP file: " + platform::errorText(errno));
 
     // Renamed into place complete, so a scan of the directory never reads half of it.
-    if (!platform::writeFileAtomically(jobPath(dir, number, ".txt"), detail::JobDescriptionText(job)))
+    if (!platform::writeFileAtomically(files.txt(), detail::JobDescriptionText(job)))
         return fail("Failed to write-open TXT file");
 
-    baseName = "ztp_" + std::to_string(number);
+    baseName = files.baseName();
     return true;
 }
 
@@ -150,7 +108,7 @@ bool SubmitFileToNetClient(const std::string& source, const ZTP_JOBDATA* job, st
     const auto dir = readWorkingDirectory(errorText);
     if (!dir) return false;
     if (!SubmitFileToDirectory(source, *job, *dir, errorText, baseName)) return false;
-    notifyClient(baseName + ".ztp", errorText);
+    notifyClient(JobFiles(*dir, baseName).name(".ztp"), errorText);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include <zplatform/fd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <unistd.h>
 
@@ -23,6 +24,21 @@ bool writeAll(int fd, const void* data, std::size_t size) {
         size -= std::size_t(n);
     }
     return true;
+}
+
+std::optional<std::uint64_t> copyAll(int from, int to, std::uint64_t maxBytes) {
+    char buffer[64 * 1024];
+    std::uint64_t copied = 0;
+    while (copied < maxBytes) {
+        const auto want = std::size_t(std::min<std::uint64_t>(sizeof buffer, maxBytes - copied));
+        const ssize_t n = ::read(from, buffer, want);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return std::nullopt;
+        if (n == 0) break;
+        if (!writeAll(to, buffer, std::size_t(n))) return std::nullopt;
+        copied += std::uint64_t(n);
+    }
+    return copied;
 }
 
 }  // namespace platform

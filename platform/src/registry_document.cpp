@@ -1,6 +1,8 @@
 // Lookups and edits of keys and values in a parsed hive document.
 #include "registry_document.h"
 
+#include <zplatform/text.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -8,13 +10,7 @@ namespace platform::detail {
 
 namespace {
 
-char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
-
-bool startsWithIgnoreCase(std::string_view s, std::string_view prefix) {
-    return s.size() >= prefix.size() && equalsIgnoreCase(s.substr(0, prefix.size()), prefix);
-}
-
-bool names(const KeySection& s, std::string_view path) { return s.valid && equalsIgnoreCase(s.path, path); }
+bool names(const KeySection& s, std::string_view path) { return s.valid && equalsNoCase(s.path, path); }
 
 struct Location {
     size_t section;
@@ -29,7 +25,7 @@ std::vector<Location> locate(const HiveDocument& doc, std::string_view path,
         if (!names(doc.sections[s], path)) continue;
         const auto& lines = doc.sections[s].lines;
         for (size_t l = 0; l < lines.size(); ++l)
-            if (lines[l].value && (!name || equalsIgnoreCase(lines[l].value->name, *name))) found.push_back({s, l});
+            if (lines[l].value && (!name || equalsNoCase(lines[l].value->name, *name))) found.push_back({s, l});
     }
     return found;
 }
@@ -43,11 +39,6 @@ void erase(HiveDocument& doc, const std::vector<Location>& where) {
 }
 
 }  // namespace
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return asciiLower(x) == asciiLower(y); });
-}
 
 bool storable(std::string_view text) { return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos; }
 
@@ -63,7 +54,7 @@ bool keyExists(const HiveDocument& doc, std::string_view path) {
     if (path.empty()) return true;
     const std::string below = std::string(path) + "\\";
     return std::any_of(doc.sections.begin(), doc.sections.end(), [&](const KeySection& s) {
-        return s.valid && (equalsIgnoreCase(s.path, path) || startsWithIgnoreCase(s.path, below));
+        return s.valid && (equalsNoCase(s.path, path) || startsWithNoCase(s.path, below));
     });
 }
 
@@ -80,7 +71,7 @@ std::vector<const RegValue*> keyValues(const HiveDocument& doc, std::string_view
     for (auto [s, l] : locate(doc, path)) {
         const RegValue* v = &*doc.sections[s].lines[l].value;
         auto same = std::find_if(values.begin(), values.end(),
-                                 [&](const RegValue* seen) { return equalsIgnoreCase(seen->name, v->name); });
+                                 [&](const RegValue* seen) { return equalsNoCase(seen->name, v->name); });
         if (same != values.end()) *same = v;
         else values.push_back(v);
     }

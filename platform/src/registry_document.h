@@ -54,8 +54,6 @@ std::optional<std::string> normalizeKeyPath(std::string_view path);
 // Whether a text can be stored on one line of a hive file.
 bool storable(std::string_view text);
 
-bool equalsIgnoreCase(std::string_view a, std::string_view b);
-
 // Lookups and edits of one key (all sections of the document that name it).
 bool keyExists(const HiveDocument& doc, std::string_view path);
 const RegValue* findValue(const HiveDocument& doc, std::string_view path, std::string_view name);

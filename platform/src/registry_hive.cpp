@@ -4,6 +4,7 @@
 #include "system_files.h"
 
 #include <zplatform/system.h>
+#include <zplatform/text.h>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -118,11 +119,10 @@ std::string_view hiveName(Hive hive) {
 }
 
 std::optional<Hive> parseHiveName(std::string_view name) {
-    using detail::equalsIgnoreCase;
     for (auto n : {"HKLM", "HKEY_LOCAL_MACHINE", "machine"})
-        if (equalsIgnoreCase(name, n)) return Hive::LocalMachine;
+        if (equalsNoCase(name, n)) return Hive::LocalMachine;
     for (auto n : {"HKCU", "HKEY_CURRENT_USER", "user"})
-        if (equalsIgnoreCase(name, n)) return Hive::CurrentUser;
+        if (equalsNoCase(name, n)) return Hive::CurrentUser;
     return std::nullopt;
 }
 

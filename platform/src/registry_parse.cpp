@@ -1,6 +1,8 @@
 // Reading and writing the REGEDIT4 text of a hive file.
 #include "registry_document.h"
 
+#include <zplatform/text.h>
+
 #include <cstdio>
 
 namespace platform::detail {
@@ -83,7 +85,7 @@ std::optional<RegValue> parseValueLine(std::string_view t) {
         auto text = parseQuoted(t, pos);
         if (!text) return std::nullopt;
         v.text = std::move(*text);
-    } else if (equalsIgnoreCase(t.substr(pos, dwordTag.size()), dwordTag)) {
+    } else if (equalsNoCase(t.substr(pos, dwordTag.size()), dwordTag)) {
         pos += dwordTag.size();
         size_t end = pos;
         while (end < t.size() && !isBlank(t[end])) ++end;
@@ -113,7 +115,7 @@ KeySection parseSectionHeader(std::string_view line, std::string_view root, std:
     }
     std::string_view full = t.substr(1, t.size() - 2);
     auto sep = full.find('\\');
-    if (!equalsIgnoreCase(full.substr(0, sep), root)) {
+    if (!equalsNoCase(full.substr(0, sep), root)) {
         reason = "key outside " + std::string(root);
         return s;
     }
@@ -158,7 +160,7 @@ HiveDocument parseHive(std::string_view text, std::string_view root, const std::
         if (t.empty()) continue;   // blank lines are layout, written anew
         if (!seenFirstLine) {
             seenFirstLine = true;
-            if (equalsIgnoreCase(t, kFirstLine)) continue;
+            if (equalsNoCase(t, kFirstLine)) continue;
             problem("missing REGEDIT4 first line", line);
         }
         if (t.front() == ';') {

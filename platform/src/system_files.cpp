@@ -60,10 +60,6 @@ namespace {
 
 using detail::ErrnoKeeper;
 
-std::string joinPath(const std::string& dir, std::string_view name) {
-    return (dir == "/" ? std::string() : dir) + "/" + std::string(name);
-}
-
 // The umask without changing it (umask() itself would, racing other threads).
 mode_t currentUmask() {
     std::ifstream status("/proc/self/status");
@@ -82,6 +78,13 @@ std::string resolveLink(const std::string& path) {
 }
 
 }  // namespace
+
+std::string joinPath(std::string_view dir, std::string_view name) {
+    std::string path(dir);
+    if (!path.empty() && path.back() != '/') path += '/';
+    path += name;
+    return path;
+}
 
 std::string tempDirectory() {
     if (const char* env = std::getenv("TMPDIR"); env && *env && directoryExists(env)) {

@@ -20,16 +20,6 @@ namespace clienttest {
 
 namespace fs = std::filesystem;
 
-bool waitUntil(const std::function<bool()>& condition, int milliseconds) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-    return true;
-}
-
 void spin(int milliseconds) {
     waitUntil([] { return false; }, milliseconds);
 }

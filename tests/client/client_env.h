@@ -3,7 +3,9 @@
 // the event loop runs.
 #pragma once
 
+#include "queue_doubles.h"
 #include "test_env.h"
+#include "wait.h"
 
 #include "shell/shellservices.h"
 #include "shell/spooler.h"
@@ -21,8 +23,8 @@
 
 namespace clienttest {
 
-// Runs the event loop until the condition holds or the time is up.
-bool waitUntil(const std::function<bool()>& condition, int milliseconds = 5000);
+// The window tests' waits run the event loop (test_main installs the step).
+using testenv::waitUntil;
 // Runs the event loop for a while.
 void spin(int milliseconds);
 
@@ -56,23 +58,6 @@ public:
     std::vector<std::string> opened;
 };
 
-class FixedClock : public zentcore::Clock {
-public:
-    std::int64_t now() const override { return now_; }
-    std::int64_t now_ = 1714604400;   // 2024-05-01 23:00:00 UTC
-};
-
-class TestWizard : public zentcore::QueueWizard {
-public:
-    zentcore::TQueuedJob* currentJob() const override { return job; }
-    bool isVisible() const override { return visible; }
-    void takeJob(zentcore::TQueuedJob& j) override { offered.push_back(&j); }
-
-    zentcore::TQueuedJob* job = nullptr;
-    bool visible = false;
-    std::vector<zentcore::TQueuedJob*> offered;
-};
-
 // A client with its windows on the machine, a scripted prompter and recorded
 // dialogs. start() creates the windows and runs the loop until the first idle
 // moment is over (or the client ended).
@@ -93,7 +78,7 @@ public:
 
     platform::ScriptedPrompter prompter;
     RecordingServices services;
-    FixedClock clock;
+    testenv::ManualClock clock{1714604400};   // 2024-05-01 23:00:00 UTC
     std::unique_ptr<zentclient::ClientWindows> windows;
     bool useRealClock = false;   // set before start()
     int closedSignals = 0;

@@ -3,6 +3,7 @@
 #include "client_env.h"
 
 #include "reference_server.h"
+#include "sample_jobs.h"
 
 #include <zcodec/clientthread.h>
 
@@ -42,8 +43,12 @@ protected:
         session = newSession(server);
         ASSERT_NE(session, 0);
         machine.writeJob("ztp_1",
-                         "DocName=Quarterly report\r\nPages=2\r\nCopies=1\r\nPapersize=9\r\nPrinter=" + printer +
-                             "\r\nServer=" + server.address() + "\r\nSessionId=" + std::to_string(session) + "\r\n",
+                         testenv::JobText{.DocName = "Quarterly report",
+                                          .Pages = 2,
+                                          .SessionId = session,
+                                          .Printer = printer,
+                                          .Server = server.address()}
+                             .text(),
                          "%!PS-Adobe-3.0\n(two pages) show showpage showpage\n");
         client.useRealClock = true;
         client.start();

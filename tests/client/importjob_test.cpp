@@ -1,6 +1,7 @@
 // "Add new job": export files made the way a local export makes them, taken
 // back in through the File menu; damaged and hostile files are refused
 // without leaving anything behind.
+#include "sample_jobs.h"
 #include "client_env.h"
 
 #include "shell/importjob.h"
@@ -20,16 +21,21 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using Kind = platform::ScriptedPrompter::Kind;
 
-const std::string kDescription =
-    "Printer=laser\r\nServer=print.example:20202\r\nDocName=Quarterly report\r\nSubmited=2024/05/01 10:00:00\r\n"
-    "UserName=anna\r\nOrientation=Landscape\r\nSessionId=4711\r\nPages=3\r\nCopies=2\r\nPapersize=8\r\nColor=1\r\n"
-    "MediaType=0\r\nScale=100\r\nOkDate=2024/05/01 10:05:00\r\n";
+const std::string kDescription = testenv::JobText{.DocName = "Quarterly report",
+                                                  .Submited = "2024/05/01 10:00:00",
+                                                  .Orientation = "Landscape",
+                                                  .Pages = 3,
+                                                  .Copies = 2,
+                                                  .Papersize = 8,
+                                                  .Color = 1,
+                                                  .SessionId = 4711,
+                                                  .Printer = "laser",
+                                                  .Server = "print.example:20202",
+                                                  .OkDate = "2024/05/01 10:05:00",
+                                                  .extra = "MediaType=0\r\nScale=100\r\n"}
+                                      .text();
 
-std::string jobData() {
-    std::string data = "%!PS-Adobe-3.0\n";
-    for (int i = 0; i < 2000; ++i) data += "newpath " + std::to_string(i) + " 100 moveto (line) show\n";
-    return data + "showpage\n";
-}
+std::string jobData() { return testenv::postScriptOfSize(75000); }
 
 // Runs one step of the pipeline on files, as the export does.
 std::string packed(encdec::TransportType type, const std::string& bytes, const testenv::TempDir& dir) {

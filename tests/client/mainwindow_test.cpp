@@ -1,8 +1,10 @@
 // The main window as the user sees it: the list's columns and rows, the
 // menus with their captions and enabling rules, the title bar, Help and About.
+#include "sample_jobs.h"
 #include "client_env.h"
 
-#include "shell/apptitle.h"
+#include "shell/programversion.h"
+#include <zentcore/application.h>
 #include "shell/taboutform.h"
 
 #include <zentcore/joblist.h>
@@ -37,8 +39,14 @@ Strings layout(const QMenu* menu) {
 }
 
 std::string description(const std::string& doc, int session = 0, const std::string& extra = "") {
-    return "DocName=" + doc + "\r\nSubmited=2024/05/01 10:00:00\r\nUserName=anna\r\nOrientation=Portrait\r\n"
-           "Pages=3\r\nCopies=2\r\nPapersize=9\r\nSessionId=" + std::to_string(session) + "\r\n" + extra;
+    return testenv::JobText{.DocName = doc,
+                            .Submited = "2024/05/01 10:00:00",
+                            .Orientation = "Portrait",
+                            .Pages = 3,
+                            .Copies = 2,
+                            .SessionId = session,
+                            .extra = extra}
+        .text();
 }
 
 TEST(MainWindow, HasTheDescribedColumnsMenusAndCaption) {
@@ -84,7 +92,8 @@ TEST(MainWindow, HasTheDescribedColumnsMenusAndCaption) {
 TEST(MainWindow, RowsShowEveryStateOfAJob) {
     testenv::ScopedEnv tz("TZ", "UTC");
     ClientMachine machine;
-    clienttest::TestWizard wizard;
+    testenv::ScriptedWizard wizard;
+    wizard.takesJobs = false;
     machine.writeJob("ztp_1", description("due new"));
     machine.writeJob("ztp_2", description("later today"));
     machine.writeJob("ztp_3", description("tomorrow"));
@@ -98,7 +107,7 @@ TEST(MainWindow, RowsShowEveryStateOfAJob) {
     form.Timer1->stop();
     ASSERT_EQ(form.JobQueue.size(), 6u);
 
-    const std::int64_t now = client.clock.now_;   // 23:00:00 UTC
+    const std::int64_t now = client.clock.now();   // 23:00:00 UTC
     auto job = [&](const char* name) { return form.JobQueue.find(name); };
     job("ztp_2")->NextAttempt = now + 1800;       // 23:30 the same day
     job("ztp_3")->NextAttempt = now + 5400;       // 00:30 the next day
@@ -138,7 +147,8 @@ TEST(MainWindow, AnEmptyQueueSaysSoInTheStatusBar) {
 
 TEST(MainWindow, FileMenuOffersTheQueueActionsOnlyForASelectableJob) {
     ClientMachine machine;
-    clienttest::TestWizard wizard;
+    testenv::ScriptedWizard wizard;
+    wizard.takesJobs = false;
     machine.writeJob("ztp_1", description("idle"));
     machine.writeJob("ztp_2", description("busy", 5));
     machine.writeJob("ztp_3", description("wizard"));
@@ -179,7 +189,7 @@ TEST(MainWindow, SendLaterSendNowAndNeverSendThroughTheMenu) {
     client.start();
     auto& form = client.form();
     form.Timer1->stop();
-    const std::int64_t now = client.clock.now_;
+    const std::int64_t now = client.clock.now();
     auto* first = form.JobQueue.find("ztp_1");
 
     client.select("ztp_1");

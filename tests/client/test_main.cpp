@@ -1,6 +1,9 @@
 // The window tests need an application object before any widget exists; they
 // run on the offscreen platform, so no display is needed.
+#include "wait.h"
+
 #include <QApplication>
+#include <QThread>
 
 #include <gmock/gmock.h>
 
@@ -17,5 +20,9 @@ int main(int argc, char** argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    testenv::setWaitStep([] {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    });
     return RUN_ALL_TESTS();
 }

@@ -1,5 +1,7 @@
 #include "wizard_env.h"
 
+#include "sample_jobs.h"
+
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
@@ -82,9 +84,9 @@ std::vector<std::string> WizardClient::messages() const {
 }
 
 std::string JobDescription(const std::string& docName, int pages, int copies, int papersize, int color) {
-    return "DocName=" + docName + "\r\nUserName=anna\r\nPages=" + std::to_string(pages) +
-           "\r\nCopies=" + std::to_string(copies) + "\r\nPapersize=" + std::to_string(papersize) +
-           "\r\nColor=" + std::to_string(color) + "\r\n";
+    return testenv::JobText{
+        .DocName = docName, .Pages = pages, .Copies = copies, .Papersize = papersize, .Color = color}
+        .text();
 }
 
 }  // namespace clienttest

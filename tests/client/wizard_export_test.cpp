@@ -1,5 +1,6 @@
 // "[Local Export]" on the print page: the export file, the job completed as
 // if delivered, and the file taken back in by "Add new job".
+#include "sample_jobs.h"
 #include "wizard_env.h"
 
 #include "shell/importjob.h"
@@ -22,11 +23,7 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 namespace fs = std::filesystem;
 
-std::string data() {
-    std::string ps = "%!PS-Adobe-3.0\n";
-    for (int i = 0; i < 500; ++i) ps += "newpath " + std::to_string(i) + " 100 moveto (line) show\n";
-    return ps + "showpage\n";
-}
+std::string data() { return testenv::postScriptOfSize(18000); }
 
 // A description of exactly 300 bytes.
 std::string description300() {

@@ -7,7 +7,6 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "exchange_peer.h"
+#include "resource_limits.h"
 #include "test_env.h"
 
 namespace {
@@ -246,9 +246,7 @@ TEST(ExchangeCommunicate, UnreachableServerIsNoAnswer) {
 // Where no thread can be started the exchange gives the cleared result at
 // once; it runs in a child that may not start another thread.
 TEST(ExchangeCommunicate, AThreadThatCannotStartGivesTheClearedResult) {
-    const int status = testenv::inChild([] {
-        const rlimit none{1, 1};
-        if (!testenv::dropRoot() || setrlimit(RLIMIT_NPROC, &none) != 0) return 99;
+    const int status = testenv::inChildWithoutThreads([] {
         encdec::TCommResult result;
         result.ErrorCode = 5;
         const auto start = Clock::now();
@@ -256,7 +254,7 @@ TEST(ExchangeCommunicate, AThreadThatCannotStartGivesTheClearedResult) {
         if (thread || msSince(start) > 1000) return 1;
         return result.ReturnValue == 0 && result.ErrorCode == 0 && result.ErrorMsg == "0" ? 0 : 2;
     });
-    ASSERT_NE(status, 99) << "cannot drop privileges or limit threads";
+    ASSERT_NE(status, testenv::kNoThreadLimit) << "cannot drop privileges or limit threads";
     EXPECT_EQ(status, 0) << "1: a thread came back or it took long, 2: the result was not cleared";
 }
 

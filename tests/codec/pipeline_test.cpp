@@ -18,27 +18,13 @@
 #include <string>
 #include <vector>
 
+#include "sample_jobs.h"
 #include "test_env.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace encdec;
-
-// Text that compresses the way print jobs do, varied enough that the
-// compressor has real work.
-std::string postScriptLike(std::size_t size, unsigned seed = 1) {
-    std::string out = "%!PS-Adobe-3.0\n%%Creator: test\n";
-    unsigned x = seed * 2654435761u + 1;
-    while (out.size() < size) {
-        x = x * 1103515245u + 12345u;
-        out += std::to_string(x % 612) + " " + std::to_string((x >> 10) % 792) + " moveto (Line " +
-               std::to_string(x >> 20) + " of the job) show\n";
-        if (x % 7 == 0) out += "gsave 0.5 setgray newpath 0 0 moveto 10 10 lineto stroke grestore\n";
-    }
-    out.resize(size);
-    return out;
-}
 
 MemoryStream memoryOf(const std::string& s) { return MemoryStream(std::vector<std::uint8_t>(s.begin(), s.end())); }
 
@@ -208,7 +194,7 @@ TEST_P(RoundTrip, PacksToTheWireFormAndUnpacksBack) {
     // Around the in-memory limit, and whole blocks of 2048 (an empty final block).
     for (std::size_t size : {0, 1, 2048 * 3, 300000, 300001, 2048 * 147}) {
         SCOPED_TRACE("size " + std::to_string(size));
-        const std::string input = postScriptLike(size, unsigned(size));
+        const std::string input = testenv::postScriptOfSize(size, unsigned(size));
         clearWork();
         const Outcome packed = convert<EncCmpThread>(type, packForm, input, work);
         ASSERT_TRUE(packed.ok) << packed.error;
@@ -269,7 +255,7 @@ INSTANTIATE_TEST_SUITE_P(TypesAndForms, RoundTrip, ::testing::ValuesIn(allRoundT
 // ---- Particular behaviours ------------------------------------------------
 
 TEST_F(PipelineTest, TypeZeroOnTheSameStreamOrFileLeavesItAlone) {
-    const std::string input = postScriptLike(5000);
+    const std::string input = testenv::postScriptOfSize(5000);
     for (Form form : {Form::SameStream, Form::SameFileStream, Form::SameFile}) {
         SCOPED_TRACE(formName(form));
         for (bool unpack : {false, true}) {
@@ -284,7 +270,7 @@ TEST_F(PipelineTest, TypeZeroOnTheSameStreamOrFileLeavesItAlone) {
 }
 
 TEST_F(PipelineTest, SameStreamKeepsItsLengthWhenTheResultIsShorter) {
-    const std::string input = postScriptLike(1000);
+    const std::string input = testenv::postScriptOfSize(1000);
     const Outcome enc = convert<EncCmpThread>(ttEncrypt, Form::Streams, input, work);
     ASSERT_TRUE(enc.ok);
     const Outcome dec = convert<DecUncmpThread>(ttEncrypt, Form::SameStream, enc.output, work);
@@ -295,7 +281,7 @@ TEST_F(PipelineTest, SameStreamKeepsItsLengthWhenTheResultIsShorter) {
 }
 
 TEST_F(PipelineTest, NonGzipDataPassesThroughDecompression) {
-    const std::string plain = postScriptLike(70000);
+    const std::string plain = testenv::postScriptOfSize(70000);
     for (TransportType type : {ttCompress, ttDecompressOnly}) {
         const Outcome o = convert<DecUncmpThread>(type, Form::Streams, plain, work);
         ASSERT_TRUE(o.ok) << o.error;
@@ -306,7 +292,7 @@ TEST_F(PipelineTest, NonGzipDataPassesThroughDecompression) {
 }
 
 TEST_F(PipelineTest, TypeFourUnpackDecompressesWithoutDeciphering) {
-    const std::string input = postScriptLike(123456);
+    const std::string input = testenv::postScriptOfSize(123456);
     const Outcome o = convert<DecUncmpThread>(ttDecompressOnly, Form::Files, gzipWithTheProgram(input), work);
     ASSERT_TRUE(o.ok) << o.error;
     EXPECT_TRUE(o.output == input);
@@ -332,7 +318,7 @@ TEST_F(PipelineTest, CipherTargetIsMemoryUpToTheLimitAndATempFileBeyond) {
     for (const auto& c : cases) {
         SCOPED_TRACE((c.unpack ? "unpack type " : "pack type ") + std::to_string(int(c.type)) + " of " +
                      std::to_string(c.size));
-        std::string input = postScriptLike(c.size);
+        std::string input = testenv::postScriptOfSize(c.size);
         if (c.unpack && c.type == ttEncrypt) input[0] = 1, input.back() = 0;   // a block with a 256-byte key
         CreatedFiles created(tmpDir);
         const Outcome o = c.unpack ? convert<DecUncmpThread>(c.type, Form::Streams, input, work)
@@ -344,7 +330,7 @@ TEST_F(PipelineTest, CipherTargetIsMemoryUpToTheLimitAndATempFileBeyond) {
 }
 
 TEST_F(PipelineTest, FileOutputReplacesItsTargetKeepingModeAndLink) {
-    const std::string input = postScriptLike(40000);
+    const std::string input = testenv::postScriptOfSize(40000);
     const std::string in = work + "/in.bin";
     // In place: the file becomes its packed form and keeps its permissions.
     testenv::writeFile(in, input);
@@ -399,7 +385,7 @@ std::string enciphered(const std::string& body) {
 }
 
 const std::string& sampleGzip() {
-    static const std::string gz = gzipWithTheProgram(postScriptLike(200000));
+    static const std::string gz = gzipWithTheProgram(testenv::postScriptOfSize(200000));
     return gz;
 }
 
@@ -476,7 +462,7 @@ TEST_F(PipelineTest, UnusableArgumentsFail) {
 }
 
 TEST_F(PipelineTest, TerminationRequestedBeforeTheStartStopsTheConversion) {
-    const std::string input = postScriptLike(100000);
+    const std::string input = testenv::postScriptOfSize(100000);
     for (TransportType type : {ttCompress, ttCompressEncrypt}) {
         MemoryStream in = memoryOf(input), out;
         EncCmpThread stopped(true, type, &in, &out);
@@ -499,7 +485,7 @@ TEST_F(PipelineTest, ConversionsRunSideBySide) {
     constexpr int kCount = 6;
     std::vector<std::string> inputs;
     std::vector<MemoryStream> ins, packed(kCount), unpacked(kCount);
-    for (int i = 0; i < kCount; ++i) inputs.push_back(postScriptLike(350000 + std::size_t(i) * 1000, unsigned(i)));
+    for (int i = 0; i < kCount; ++i) inputs.push_back(testenv::postScriptOfSize(350000 + std::size_t(i) * 1000, unsigned(i)));
     for (const auto& s : inputs) ins.push_back(memoryOf(s));
     {
         std::vector<std::unique_ptr<EncCmpThread>> threads;
@@ -543,7 +529,7 @@ TEST(CipherStep, StreamFormsAgreeWithTheBufferForms) {
         for (std::size_t size : {std::size_t(0), std::size_t(1), std::size_t(keyLength), std::size_t(262143),
                                  std::size_t(262144), std::size_t(600001)}) {
             SCOPED_TRACE("key " + std::to_string(keyLength) + ", body " + std::to_string(size));
-            const std::string body = postScriptLike(size, unsigned(keyLength));
+            const std::string body = testenv::postScriptOfSize(size, unsigned(keyLength));
             Key a, b;
             const auto block =
                 encrypt_buffer(body.size(), reinterpret_cast<const std::uint8_t*>(body.data()), keyLength, a, b);
@@ -552,7 +538,7 @@ TEST(CipherStep, StreamFormsAgreeWithTheBufferForms) {
         }
     }
     for (std::size_t size : {std::size_t(0), std::size_t(262144), std::size_t(262145)}) {
-        const std::string body = postScriptLike(size);
+        const std::string body = testenv::postScriptOfSize(size);
         const std::string block = enciphered(body);
         ASSERT_EQ(block.size(), size + 258);
         const auto plain = decrypt_buffer(block.size(), reinterpret_cast<const std::uint8_t*>(block.data()));

@@ -2,6 +2,7 @@
 // real hand-off, for the queue's tests.
 #pragma once
 
+#include "sample_jobs.h"
 #include "test_env.h"
 
 #include <zcodec/handoff.h>
@@ -53,15 +54,5 @@ private:
     testenv::IsolatedMachine machine_;
     std::string path_;
 };
-
-// Some kilobytes of PostScript-like text that packs well.
-inline std::string postScript(int pages) {
-    std::string ps = "%!PS-Adobe-3.0\n";
-    for (int p = 1; p <= pages; ++p)
-        ps += "%%Page: " + std::to_string(p) + " " + std::to_string(p) +
-              "\n/Times-Roman findfont 12 scalefont setfont 72 720 moveto (Page " + std::to_string(p) +
-              ") show\nnewpath 72 72 moveto 540 72 lineto 540 720 lineto closepath stroke\nshowpage\n";
-    return ps + "%%EOF\n";
-}
 
 }  // namespace jobtest

@@ -1,15 +1,13 @@
 // A job's files: reading and rewriting the description, archiving, deleting,
 // and the display texts of sizes and paper codes.
 #include "job_test_support.h"
+#include "resource_limits.h"
 
 #include <zentcore/jobfiles.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <limits>
@@ -115,7 +113,7 @@ TEST(ReadJobDescription, ReadsWhatTheHandOffWroteAndTheDataSize) {
     data.MediaType = 3;
     data.PaperWidth = 2970;
     data.Submited = {2003, 3, 2, 4, 9, 5, 3, 7};
-    const std::string ps = jobtest::postScript(12);
+    const std::string ps = testenv::pagedPostScript(12);
     const std::string base = work.handOff(ps, data);
 
     TQueuedJob job;
@@ -210,27 +208,6 @@ TEST(WriteJobDescription, ALineBreakInAValueCannotAddALine) {
     EXPECT_EQ(back.Printer, "laser  SessionId=666");
 }
 
-// Keeps files from growing past a few bytes, for the life of the guard; the
-// failed write then reports EFBIG instead of raising SIGXFSZ.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = old_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    rlimit old_{};
-    void (*oldHandler_)(int) = nullptr;
-};
-
 TEST(WriteJobDescription, AFailedWriteLeavesTheOldDescriptionWhole) {
     testenv::TempDir dir;
     const std::string old = "DocName=Letter\r\nPages=2\r\n";
@@ -240,7 +217,7 @@ TEST(WriteJobDescription, AFailedWriteLeavesTheOldDescriptionWhole) {
     job.SessionId = 99;
     {
         // The new text cannot be written whole (the disk is "full").
-        FileSizeLimit limit(16);
+        testenv::FileSizeLimit limit(16);
         zentcore::WriteJobDescription(job, dir.path());
     }
     EXPECT_EQ(readFile(dir.file("ztp_1.txt")), old);

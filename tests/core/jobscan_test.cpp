@@ -63,14 +63,14 @@ protected:
 };
 
 TEST_F(JobScan, TakesInEveryJobInTheOrderOfItsNumber) {
-    for (int i = 1; i <= 12; ++i) work.handOff(jobtest::postScript(i), named("doc " + std::to_string(i)));
+    for (int i = 1; i <= 12; ++i) work.handOff(testenv::pagedPostScript(i), named("doc " + std::to_string(i)));
     zentcore::RescanWorkDir(queue, work.path(), nullptr, false);
 
     EXPECT_EQ(keys(queue), (std::vector<std::string>{"ztp_1", "ztp_2", "ztp_3", "ztp_4", "ztp_5", "ztp_6", "ztp_7",
                                                      "ztp_8", "ztp_9", "ztp_10", "ztp_11", "ztp_12"}));
     EXPECT_TRUE(queue.ListChanged);
     EXPECT_EQ(queue.at(9).DocName, "doc 10");
-    EXPECT_EQ(queue.at(9).DataSize, jobtest::postScript(10).size());
+    EXPECT_EQ(queue.at(9).DataSize, testenv::pagedPostScript(10).size());
     // Only read: nothing packs, nothing is written.
     for (std::size_t i = 0; i < queue.size(); ++i) EXPECT_FALSE(queue.at(i).CompressThread);
     EXPECT_EQ(work.names().size(), 24u);
@@ -109,7 +109,7 @@ TEST_F(JobScan, SkipsQueuedAndWizardJobsAndWhatCannotBeRead) {
 TEST_F(JobScan, PacksEveryNewJobIntoAGzipFile) {
     std::vector<std::string> data;
     for (int i = 1; i <= 3; ++i) {
-        data.push_back(jobtest::postScript(50 * i));
+        data.push_back(testenv::pagedPostScript(50 * i));
         work.handOff(data.back());
     }
     zentcore::RescanWorkDir(queue, work.path(), nullptr);
@@ -130,7 +130,7 @@ TEST_F(JobScan, PacksEveryNewJobIntoAGzipFile) {
 }
 
 TEST_F(JobScan, AJobAlreadyPackedShowsItsPackedSizeAtOnce) {
-    const std::string base = work.handOff(jobtest::postScript(3));
+    const std::string base = work.handOff(testenv::pagedPostScript(3));
     writeFile(work.file(base + ".gz"), "already packed");
     zentcore::RescanWorkDir(queue, work.path(), nullptr);
     ASSERT_EQ(queue.size(), 1u);
@@ -144,7 +144,7 @@ TEST_F(JobScan, APackedFileOlderThanTheDataIsPackedAgain) {
     writeFile(work.file("ztp_1.gz"), "someone else's job");
     const timespec lastYear[2] = {{std::time(nullptr) - 365 * 86400, 0}, {std::time(nullptr) - 365 * 86400, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, work.file("ztp_1.gz").c_str(), lastYear, 0), 0);
-    const std::string data = jobtest::postScript(4);
+    const std::string data = testenv::pagedPostScript(4);
     ASSERT_EQ(work.handOff(data), "ztp_1");
 
     zentcore::RescanWorkDir(queue, work.path(), nullptr);
@@ -169,7 +169,7 @@ TEST_F(JobScan, TheNotificationOfAJobTheScanQueuedKeepsOneRecord) {
 }
 
 TEST_F(JobScan, ANotifiedJobIsQueuedAndPackedOnce) {
-    const std::string data = jobtest::postScript(8);
+    const std::string data = testenv::pagedPostScript(8);
     const std::string base = work.handOff(data, named("notified"));
     EXPECT_TRUE(zentcore::AcceptNotifiedJob(queue, work.path(), base + ".ztp", nullptr));
     ASSERT_EQ(queue.size(), 1u);
@@ -239,7 +239,7 @@ TEST_F(JobScan, ANameTheHandOffCannotHaveSentIsRefusedWithTheErrorReport) {
 // waited for while others wait their turn, and jobs dropped while waiting end
 // at once.
 TEST_F(JobScan, ManyNewJobsTakeTurnsPacking) {
-    const std::string data = jobtest::postScript(12000);   // ~2 MB
+    const std::string data = testenv::pagedPostScript(12000);   // ~2 MB
     for (int i = 0; i < 12; ++i) work.handOff(data);
     zentcore::RescanWorkDir(queue, work.path(), nullptr);
     ASSERT_EQ(queue.size(), 12u);
@@ -267,7 +267,7 @@ TEST_F(JobScan, ManyNewJobsTakeTurnsPacking) {
 }
 
 TEST_F(JobScan, DroppingJobsThatWaitToPackEndsThemAtOnce) {
-    const std::string data = jobtest::postScript(12000);
+    const std::string data = testenv::pagedPostScript(12000);
     for (int i = 0; i < 30; ++i) work.handOff(data);
     {
         JobQueue many;

@@ -8,13 +8,12 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <sys/resource.h>
-
 #include <filesystem>
 #include <thread>
 
 #include "queuepass_fixture.h"
 #include "queuepass_gate.h"
+#include "resource_limits.h"
 
 namespace {
 
@@ -348,14 +347,12 @@ TEST_F(QueuePassTest, ASendThatCannotStartIsTriedAgainInTenMinutes) {
     // The child has only its own thread: the packing must be over before.
     zentcore::FinishCompression(job, settings.FirstTempDir);
 
-    const int status = testenv::inChild([&] {
-        const rlimit none{1, 1};
-        if (!testenv::dropRoot() || setrlimit(RLIMIT_NPROC, &none) != 0) return 99;
+    const int status = testenv::inChildWithoutThreads([&] {
         pass.run();
         if (job.Busy || job.SendThread) return 1;
         return job.NextAttempt == kNow + 600 ? 0 : 2;
     });
-    ASSERT_NE(status, 99) << "cannot drop privileges or limit threads";
+    ASSERT_NE(status, testenv::kNoThreadLimit) << "cannot drop privileges or limit threads";
     EXPECT_EQ(status, 0) << "1: left sending, 2: wrong retry time";
 }
 

@@ -1,5 +1,7 @@
 #include "queuepass_fixture.h"
 
+#include "sample_jobs.h"
+
 #include <zcodec/handoff.h>
 #include <zentcore/jobfiles.h>
 #include <zplatform/registry.h>
@@ -33,14 +35,8 @@ QueuePassTest::QueuePassTest() : work(machine.dir().file("jobs")), save(machine.
 }
 
 std::unique_ptr<zentcore::TQueuedJob> QueuePassTest::prepare(const JobChoice& choice) {
-    // PostScript-like text that compresses as real jobs do.
-    std::string block;
-    for (std::size_t line = 0; line < 500; ++line)
-        block += std::to_string(line * 7919 % 1000) + " " + std::to_string(line % 613) + " moveto (" +
-                 choice.docName + ") show\n";
-    std::string data = "%!PS-Adobe-3.0\n%%Title: " + choice.docName + "\n";
-    while (data.size() < choice.dataBytes) data += block;
-    data.resize(choice.dataBytes);
+    // Every job's data differs, so a job sent in another's place shows.
+    const std::string data = testenv::postScriptOfSize(choice.dataBytes, unsigned(sources_.size()) + 1);
     const std::string source = machine.dir().file("spooled-" + std::to_string(sources_.size()) + ".ps");
     testenv::writeFile(source, data);
 

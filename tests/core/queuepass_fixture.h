@@ -18,45 +18,13 @@
 #include <string>
 #include <vector>
 
+#include "queue_doubles.h"
 #include "reference_server.h"
 #include "test_env.h"
 
 namespace queuetest {
 
-class ScriptedWizard : public zentcore::QueueWizard {
-public:
-    zentcore::TQueuedJob* currentJob() const override { return job; }
-    bool isVisible() const override { return visible; }
-    void takeJob(zentcore::TQueuedJob& j) override {
-        job = &j;
-        visible = true;
-        taken.push_back(j.BaseName);
-        if (onTake) onTake();
-    }
-    // The user is done with the job: the wizard lets it go and hides.
-    void release() {
-        job = nullptr;
-        visible = false;
-    }
-
-    zentcore::TQueuedJob* job = nullptr;
-    bool visible = false;
-    std::vector<std::string> taken;   // base names, in the order they came
-    std::function<void()> onTake;     // what showing the wizard sets off
-};
-
-class ManualClock : public zentcore::Clock {
-public:
-    explicit ManualClock(std::int64_t t) : t_(t) {}
-    std::int64_t now() const override { return t_; }
-    void set(std::int64_t t) { t_ = t; }
-
-private:
-    std::int64_t t_;
-};
-
-// 2023-07-22 04:26:40 UTC: summer, so a daylight-saving slip would show.
-constexpr std::int64_t kNow = 1690000000;
+constexpr std::int64_t kNow = testenv::kSummerNow;
 
 // A print server with a printer that takes jobs of up to 50 pages and one
 // that is out of service.
@@ -99,8 +67,8 @@ protected:
     testenv::IsolatedMachine machine;
     std::string work, save;
     zentcore::ClientSettings settings;
-    ScriptedWizard wizard;
-    ManualClock clock{kNow};
+    testenv::ScriptedWizard wizard;
+    testenv::ManualClock clock{kNow};
     zentcore::JobQueue queue;
     zentcore::QueuePass pass{queue, wizard, clock, settings};
 

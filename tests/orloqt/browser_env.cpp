@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QWebEnginePage>
 
 #include <algorithm>
@@ -31,8 +30,11 @@ public:
             if (QCoreApplication* app = QCoreApplication::instance())
                 QMetaObject::invokeMethod(app, [] { platform::pumpMessages(); }, Qt::QueuedConnection);
         });
+        testenv::setWaitStep(
+            [] { QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20); });
     }
     void TearDown() override {
+        testenv::setWaitStep({});
         platform::setPostWaker({});
         app_.reset();
     }
@@ -48,16 +50,6 @@ private:
     ::testing::AddGlobalTestEnvironment(new BrowserEnvironment);
 
 }  // namespace
-
-bool waitUntil(const std::function<bool()>& condition, int milliseconds) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > milliseconds) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
-    }
-    return true;
-}
 
 OwnerWindow::OwnerWindow(std::function<void()> onMessage)
     : onMessage_(std::move(onMessage)), handle_(platform::registerWindow([this](const platform::Message& m) {

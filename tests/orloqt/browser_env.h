@@ -8,6 +8,7 @@
 #include <zplatform/messaging.h>
 
 #include "test_env.h"
+#include "wait.h"
 
 #include <QString>
 #include <QVariant>
@@ -24,8 +25,8 @@ inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << tex
 
 namespace browsertest {
 
-// Runs the event loop until the condition holds or the time is up.
-bool waitUntil(const std::function<bool()>& condition, int milliseconds = 10000);
+// Waits run the event loop (the test environment installs the step).
+using testenv::waitUntil;
 
 // An owner window: records every message posted to it.
 class OwnerWindow {

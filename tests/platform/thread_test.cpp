@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "wait.h"
+
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -15,16 +17,6 @@ using namespace std::chrono_literals;
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Waits for a condition set by another thread, failing instead of hanging.
-bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = 5000ms) {
-    const auto deadline = Clock::now() + limit;
-    while (!condition()) {
-        if (Clock::now() > deadline) return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
 
 // A thread whose body is a function; it stops its body before its own members go.
 class FunctionThread : public platform::Thread {
@@ -123,7 +115,7 @@ TEST(Thread, PollingBodyObservesTerminate) {
             std::this_thread::sleep_for(1ms);
         }
     });
-    ASSERT_TRUE(eventually([&] { return rounds > 3; }));
+    ASSERT_TRUE(testenv::waitUntil([&] { return rounds > 3; }));
     EXPECT_TRUE(thread.running());
     EXPECT_FALSE(thread.terminated());
     thread.terminate();
@@ -146,7 +138,7 @@ TEST(Thread, WaitForGivesUpAfterTheTimeButLaterSeesTheEnd) {
 TEST(Thread, DestructorTerminatesAndWaitsForTheRunningBody) {
     std::atomic<int> phase{0};
     auto thread = std::make_unique<PollingThread>(phase);
-    ASSERT_TRUE(eventually([&] { return phase == 1; }));
+    ASSERT_TRUE(testenv::waitUntil([&] { return phase == 1; }));
     thread.reset();   // a body outliving its object shows up under AddressSanitizer
     EXPECT_EQ(phase, 2);
 }
@@ -184,7 +176,7 @@ TEST(Thread, BodyMayDestroyItsOwnObjectWithoutDeadlock) {
     for (int i = 0; i < 2; ++i) {
         std::atomic<bool> done{false}, selfWaitOk{false};
         (new SelfDeletingThread(done, selfWaitOk))->resume();
-        ASSERT_TRUE(eventually([&] { return done.load(); }));
+        ASSERT_TRUE(testenv::waitUntil([&] { return done.load(); }));
         EXPECT_TRUE(selfWaitOk);
     }
 }
@@ -204,7 +196,7 @@ TEST(Thread, ConcurrentResumeRunsOnceAndReleasesEveryWaiter) {
             if (thread.waitFor(10'000)) ++released;
         });
     }
-    ASSERT_TRUE(eventually([&] { return runs == 1; }));
+    ASSERT_TRUE(testenv::waitUntil([&] { return runs == 1; }));
     release = true;
     for (auto& c : callers) c.join();
     EXPECT_EQ(runs, 1);

@@ -1,4 +1,5 @@
 // zentctl pack|unpack: the pipeline on files from the command line.
+#include "sample_jobs.h"
 #include "test_env.h"
 
 #include <gmock/gmock.h>
@@ -12,11 +13,7 @@ namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
 
-std::string jobText() {
-    std::string s = "%!PS-Adobe-3.0\n";
-    for (int i = 0; s.size() < 400000; ++i) s += std::to_string(i * 37 % 600) + " 100 moveto (line) show\n";
-    return s;
-}
+std::string jobText() { return testenv::postScriptOfSize(400000); }
 
 TEST(ZentctlPack, EveryTypeRoundTripsAndReportsTheSize) {
     testenv::IsolatedMachine machine;

@@ -1,4 +1,5 @@
 // zentctl print: one job from a file to a remote printer, without a window.
+#include "sample_jobs.h"
 #include "reference_server.h"
 #include "test_env.h"
 
@@ -32,10 +33,7 @@ protected:
             ]})",
                  {{"login.htm", "<form></form>"}}),
           source(machine.dir().file("report.ps")) {
-        std::string ps = "%!PS-Adobe-3.0\n";
-        for (int i = 0; i < 20000; ++i) ps += "newpath " + std::to_string(i % 500) + " 100 moveto (line) show\n";
-        ps += "showpage\n";
-        testenv::writeFile(source, ps);
+        testenv::writeFile(source, testenv::postScriptOfSize(730000));
     }
 
     // The jobs the server stored, in the order it took them.

@@ -3,6 +3,7 @@
 #include "commands.h"
 
 #include <zcodec/handoff.h>
+#include <zcodec/jobfiles.h>
 #include <zcodec/utilities.h>
 #include <zplatform/system.h>
 
@@ -92,7 +93,7 @@ int cmdSubmit(const Args& args) {
     std::string note, baseName;
     if (!encdec::SubmitFileToNetClient(file, &job, note, baseName)) {
         std::cerr << "zentctl: cannot submit " << file << ": "
-                  << (note.empty() ? "all job numbers from 1 to 999 are taken" : note) << "\n";
+                  << (note.empty() ? "all job numbers from 1 to " + std::to_string(encdec::JobFiles::kMaxNumber) + " are taken" : note) << "\n";
         return 1;
     }
     // The job is in place; a client that was not told finds it at its next scan.

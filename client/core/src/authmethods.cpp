@@ -1,9 +1,9 @@
 #include <zentcore/authdialogue.h>
 
 #include <orlo/orlofunction.h>
+#include <zplatform/text.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
@@ -70,12 +70,7 @@ std::string WithCurrency(std::string_view caption, std::string_view currency) {
     std::size_t i = 0;
     while (i < caption.size()) {
         const auto rest = caption.substr(i);
-        const bool tag = rest.size() >= kTag.size() &&
-                         std::equal(kTag.begin(), kTag.end(), rest.begin(), [](char a, char b) {
-                             return std::toupper(static_cast<unsigned char>(a)) ==
-                                    std::toupper(static_cast<unsigned char>(b));
-                         });
-        if (tag) {
+        if (platform::startsWithNoCase(rest, kTag)) {
             out += currency;
             i += kTag.size();
         } else {

@@ -6,8 +6,6 @@
 // ever overwritten.
 #include <zentcore/jobfiles.h>
 
-#include "jobfiles_paths.h"
-
 #include <zplatform/fd.h>
 #include <zplatform/system.h>
 
@@ -35,26 +33,7 @@ std::string candidate(const std::string& base, int suffix) {
     return suffix == 0 ? base : base + "_" + std::to_string(suffix);
 }
 
-bool pairIsFree(const std::string& dir, const std::string& base) {
-    return !exists(detail::jobFile(dir, base, ".ztp")) && !exists(detail::jobFile(dir, base, ".txt"));
-}
-
-bool copyContents(int from, int to) {
-    char buffer[65536];
-    for (;;) {
-        ssize_t n = ::read(from, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) return true;
-        for (const char* p = buffer; n > 0;) {
-            const ssize_t w = ::write(to, p, std::size_t(n));
-            if (w < 0 && errno == EINTR) continue;
-            if (w <= 0) return false;
-            p += w;
-            n -= w;
-        }
-    }
-}
+bool pairIsFree(const encdec::JobFiles& files) { return !exists(files.ztp()) && !exists(files.txt()); }
 
 // Moves temp to target unless target exists (then errno is EEXIST).
 bool moveIntoPlace(const std::string& temp, const std::string& target) {
@@ -78,7 +57,7 @@ Copy copyFile(const std::string& source, const std::string& dir, const std::stri
     const std::string temp = platform::createUniqueTempFile(dir, ".archive-", ".tmp");
     if (temp.empty()) return Copy::Failed;
     Fd out(::open(temp.c_str(), O_WRONLY | O_CLOEXEC));
-    const bool written = out.get() >= 0 && copyContents(in.get(), out.get()) && ::fsync(out.get()) == 0 && out.close();
+    const bool written = out.get() >= 0 && platform::copyAll(in.get(), out.get()) && ::fsync(out.get()) == 0 && out.close();
     if (written && moveIntoPlace(temp, target)) return Copy::Done;
     const int error = errno;
     ::unlink(temp.c_str());
@@ -89,18 +68,17 @@ Copy copyFile(const std::string& source, const std::string& dir, const std::stri
 
 void ArchiveJobFiles(const TQueuedJob& job, const std::string& workDir, const std::string& saveDir) {
     if (job.BaseName.empty() || !platform::forceDirectories(saveDir)) return;
-    const std::string dataPath = detail::jobFile(workDir, job.BaseName, ".ztp");
-    const std::string textPath = detail::jobFile(workDir, job.BaseName, ".txt");
+    const encdec::JobFiles source = FilesOf(job, workDir);
     for (int suffix = 0; suffix <= kMaxSuffix; ++suffix) {
-        const std::string base = candidate(job.BaseName, suffix);
-        if (!pairIsFree(saveDir, base)) continue;
+        const encdec::JobFiles target(saveDir, candidate(job.BaseName, suffix));
+        if (!pairIsFree(target)) continue;
         // Another archiver may take the name between the test and the copy:
         // then the next free name is tried.
-        const Copy data = copyFile(dataPath, saveDir, detail::jobFile(saveDir, base, ".ztp"));
+        const Copy data = copyFile(source.ztp(), saveDir, target.ztp());
         if (data == Copy::TargetTaken) continue;
-        const Copy text = copyFile(textPath, saveDir, detail::jobFile(saveDir, base, ".txt"));
+        const Copy text = copyFile(source.txt(), saveDir, target.txt());
         if (text == Copy::TargetTaken) {
-            if (data == Copy::Done) ::unlink(detail::jobFile(saveDir, base, ".ztp").c_str());
+            if (data == Copy::Done) ::unlink(target.ztp().c_str());
             continue;
         }
         return;   // failures of either copy are not reported

@@ -1,8 +1,6 @@
 // Deleting a job's files from the working directory.
 #include <zentcore/jobfiles.h>
 
-#include "jobfiles_paths.h"
-
 #include <unistd.h>
 
 namespace zentcore {
@@ -10,8 +8,8 @@ namespace zentcore {
 void DeleteJobFiles(const TQueuedJob& job, const std::string& workDir) {
     if (job.BaseName.empty()) return;
     // The description first: without it no scan takes the job in again.
-    for (const char* extension : {".txt", ".ztp", ".gz"})
-        ::unlink(detail::jobFile(workDir, job.BaseName, extension).c_str());
+    const encdec::JobFiles files = FilesOf(job, workDir);
+    for (const std::string& path : {files.txt(), files.ztp(), files.gz()}) ::unlink(path.c_str());
 }
 
 }  // namespace zentcore

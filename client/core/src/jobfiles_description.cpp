@@ -2,7 +2,7 @@
 // lines written back.
 #include "jobfiles_description.h"
 
-#include "jobfiles_nocase.h"
+#include <zplatform/text.h>
 
 #include <zcodec/utilities.h>
 
@@ -57,7 +57,7 @@ void storePaper(std::int32_t& field, const std::string& value) {
         return;
     }
     for (const auto& paper : kPaperNames)
-        if (equalNoCase(value, paper.name)) {
+        if (platform::equalsNoCase(value, paper.name)) {
             field = paper.code;
             return;
         }
@@ -74,7 +74,7 @@ std::string oneLine(const std::string& value) {
 
 void ApplyDescriptionLine(TQueuedJob& job, std::string_view line) {
     for (const auto& key : kKeys) {
-        if (line.size() <= key.name.size() || !equalNoCase(line.substr(0, key.name.size()), key.name)) continue;
+        if (line.size() <= key.name.size() || !platform::equalsNoCase(line.substr(0, key.name.size()), key.name)) continue;
         while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
         if (line.size() <= key.name.size()) return;   // nothing after the key: the field stays
         const std::string value = encdec::Trim(line.substr(key.name.size()));

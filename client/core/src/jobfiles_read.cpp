@@ -4,7 +4,6 @@
 
 #include "jobfiles_compression.h"
 #include "jobfiles_description.h"
-#include "jobfiles_paths.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -72,11 +71,12 @@ bool packedFileIsCurrent(const std::string& dataPath, const std::string& packedP
 }
 
 void afterReading(TQueuedJob& job, const std::string& workDir, bool startCompression) {
-    const std::string dataPath = detail::jobFile(workDir, job.BaseName, ".ztp");
+    const encdec::JobFiles files = FilesOf(job, workDir);
+    const std::string dataPath = files.ztp();
     if (const auto data = statFile(dataPath)) job.DataSize = std::uint64_t(data->st_size);
     if (!startCompression) return;
 
-    const std::string packedPath = detail::jobFile(workDir, job.BaseName, ".gz");
+    const std::string packedPath = files.gz();
     if (packedFileIsCurrent(dataPath, packedPath)) {
         UpdatePackedSize(job, workDir);
         return;
@@ -94,7 +94,7 @@ void afterReading(TQueuedJob& job, const std::string& workDir, bool startCompres
 
 bool ReadJobDescription(TQueuedJob& job, const std::string& workDir, int openFd, bool startCompression) {
     const int fd =
-        openFd >= 0 ? openFd : ::open(detail::jobFile(workDir, job.BaseName, ".txt").c_str(),
+        openFd >= 0 ? openFd : ::open(FilesOf(job, workDir).txt().c_str(),
                                        O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
     {
@@ -109,7 +109,7 @@ bool ReadJobDescription(TQueuedJob& job, const std::string& workDir, int openFd,
 }
 
 void UpdatePackedSize(TQueuedJob& job, const std::string& workDir) {
-    if (const auto packed = statFile(detail::jobFile(workDir, job.BaseName, ".gz")))
+    if (const auto packed = statFile(FilesOf(job, workDir).gz()))
         job.PackedSize = std::uint64_t(packed->st_size);
 }
 

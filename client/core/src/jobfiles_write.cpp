@@ -2,7 +2,6 @@
 #include <zentcore/jobfiles.h>
 
 #include "jobfiles_description.h"
-#include "jobfiles_paths.h"
 
 #include <zplatform/system.h>
 
@@ -11,7 +10,7 @@ namespace zentcore {
 void WriteJobDescription(const TQueuedJob& job, const std::string& workDir) {
     // Replaced in one step: a scan never reads half a description, and a
     // write that fails leaves the old one whole. Callers are not told.
-    platform::writeFileAtomically(detail::jobFile(workDir, job.BaseName, ".txt"), detail::JobDescriptionText(job));
+    platform::writeFileAtomically(FilesOf(job, workDir).txt(), detail::JobDescriptionText(job));
 }
 
 }  // namespace zentcore

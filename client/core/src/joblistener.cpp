@@ -2,6 +2,7 @@
 #include <zentcore/joblistener.h>
 
 #include <zcodec/handoff.h>
+#include <zcodec/jobfiles.h>
 
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -60,18 +61,7 @@ JobListener::~JobListener() {
     if (listenFd_ >= 0) ::close(listenFd_);
 }
 
-bool JobListener::acceptableName(const std::string& name) {
-    constexpr std::string_view prefix = "ztp_", suffix = ".ztp";
-    if (name.empty() || name.size() > 63 || name.find('/') != std::string::npos) return false;
-    if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
-        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
-        return false;
-    const std::string digits = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
-    if (digits.size() > 3 || digits[0] == '0') return false;
-    for (char c : digits)
-        if (c < '0' || c > '9') return false;
-    return true;   // 1 to 999: at most three digits, no leading zero
-}
+bool JobListener::acceptableName(const std::string& name) { return encdec::JobFiles::numberOfDataFile(name) != 0; }
 
 void JobListener::run() {
     for (;;) {

@@ -1,7 +1,7 @@
 // The ordered list of queued jobs, keyed by base name without regard to case.
 #include <zentcore/jobqueue.h>
 
-#include "jobfiles_nocase.h"
+#include <zplatform/text.h>
 
 #include <algorithm>
 #include <utility>
@@ -10,7 +10,7 @@ namespace zentcore {
 
 TQueuedJob* JobQueue::find(const std::string& key) const {
     for (const auto& job : jobs_)
-        if (detail::equalNoCase(job->BaseName, key)) return job.get();
+        if (platform::equalsNoCase(job->BaseName, key)) return job.get();
     return nullptr;
 }
 

@@ -5,8 +5,6 @@
 #include <zentcore/jobfiles.h>
 #include <zentcore/joblistener.h>
 
-#include "jobfiles_paths.h"
-
 #include <zcodec/utilities.h>
 
 #include <dirent.h>
@@ -23,11 +21,6 @@ namespace zentcore {
 
 namespace {
 
-std::string keyOf(const std::string& fileName) {
-    const auto dot = fileName.find_last_of('.');
-    return dot == std::string::npos ? fileName : fileName.substr(0, dot);
-}
-
 bool isWizardJob(const TQueuedJob* wizardJob, const std::string& key) {
     return wizardJob && wizardJob->BaseName == key;
 }
@@ -38,11 +31,6 @@ void admit(JobQueue& queue, const std::string& workDir, const std::string& key, 
     auto job = std::make_unique<TQueuedJob>();
     job->BaseName = key;
     if (ReadJobDescription(*job, workDir, fd, startCompression) && !queue.contains(key)) queue.append(std::move(job));
-}
-
-// "ztp_*.txt"
-bool isDescriptionName(std::string_view name) {
-    return name.size() >= 8 && name.starts_with("ztp_") && name.ends_with(".txt");
 }
 
 // Names in the order a person reads them: runs of digits compare as numbers,
@@ -72,12 +60,13 @@ bool naturalLess(const std::string& a, const std::string& b) {
     return a.size() - i < b.size() - j;
 }
 
-std::vector<std::string> descriptionFiles(const std::string& workDir) {
+// The base names of the descriptions in workDir, in number order.
+std::vector<std::string> describedJobs(const std::string& workDir) {
     std::vector<std::string> names;
     DIR* dir = ::opendir(workDir.c_str());
     if (!dir) return names;
     while (const dirent* entry = ::readdir(dir))
-        if (isDescriptionName(entry->d_name)) names.emplace_back(entry->d_name);
+        if (auto base = encdec::JobFiles::baseNameOfDescription(entry->d_name)) names.push_back(std::move(*base));
     ::closedir(dir);
     std::sort(names.begin(), names.end(), naturalLess);
     return names;
@@ -94,10 +83,9 @@ int openDescription(const std::string& path) {
 }  // namespace
 
 void RescanWorkDir(JobQueue& queue, const std::string& workDir, const TQueuedJob* wizardJob, bool startCompression) {
-    for (const std::string& name : descriptionFiles(workDir)) {
-        const std::string key = keyOf(name);
+    for (const std::string& key : describedJobs(workDir)) {
         if (queue.contains(key) || isWizardJob(wizardJob, key)) continue;
-        const int fd = openDescription(detail::joinPath(workDir, name));
+        const int fd = openDescription(encdec::JobFiles(workDir, key).txt());
         if (fd < 0) continue;   // gone or unreadable: a later scan tries again
         admit(queue, workDir, key, fd, startCompression);
     }
@@ -113,9 +101,10 @@ bool AcceptNotifiedJob(JobQueue& queue, const std::string& workDir, const std::s
         encdec::GetErrorMessage(0, "GlobalGetAtomName FAILED", -1);
         return false;
     }
-    const std::string key = keyOf(dataFileName);
+    const encdec::JobFiles files(workDir, encdec::JobFiles::numberOfDataFile(dataFileName));
+    const std::string& key = files.baseName();
     if (queue.contains(key) || isWizardJob(wizardJob, key)) return true;   // the scan was first
-    const int fd = openDescription(detail::jobFile(workDir, key, ".txt"));
+    const int fd = openDescription(files.txt());
     if (fd >= 0) admit(queue, workDir, key, fd, true);
     queue.ListChanged = true;
     return true;

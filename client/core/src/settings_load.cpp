@@ -23,10 +23,6 @@ std::string appDirectory() {
     return exe.substr(0, slash);
 }
 
-std::string joinPath(const std::string& dir, const std::string& name) {
-    return dir.empty() || dir.back() == '/' ? dir + name : dir + "/" + name;
-}
-
 std::string currentUserName() {
     errno = 0;
     std::string name = platform::userName();
@@ -91,14 +87,14 @@ SettingsLoad LoadClientSettings() {
     s.AppDir = appDirectory();
     s.UserName = currentUserName();
     s.IsAdmin = platform::hiveWritable(Hive::LocalMachine);
-    s.FirstTempDir = joinPath(s.AppDir, "PSTemp");
-    s.ClientSaveDir = joinPath(s.AppDir, "userdata");
+    s.FirstTempDir = platform::joinPath(s.AppDir, "PSTemp");
+    s.ClientSaveDir = platform::joinPath(s.AppDir, "userdata");
 
     if (s.IsAdmin) writeMissingDirectoryDefaults(s);
     readMachineValues(s, load.switches);
     load.problems = platform::hiveDiagnostics(Hive::LocalMachine);
 
-    s.UserSaveDir = joinPath(s.ClientSaveDir, s.UserName);
+    s.UserSaveDir = platform::joinPath(s.ClientSaveDir, s.UserName);
     if (!makeDirectory(s.FirstTempDir)) return load;
     load.mayGoOn = makeDirectory(s.UserSaveDir);
     return load;

@@ -8,7 +8,7 @@ namespace zentcore {
 
 std::string TransmissionText(const TQueuedJob& job, const std::string& workDir, const encdec::TPageGeometry* paper) {
     const char eot = '\x04';
-    std::string text = job.Printer + eot + workDir + "/" + job.BaseName + ".gz" + eot + std::to_string(job.Pages) +
+    std::string text = job.Printer + eot + FilesOf(job, workDir).gz() + eot + std::to_string(job.Pages) +
                        eot + std::to_string(job.Copies) + eot + std::to_string(job.Papersize) + eot +
                        std::to_string(job.Color) + eot + std::to_string(std::int16_t(job.ServerFlags)) + eot +
                        job.DocName;

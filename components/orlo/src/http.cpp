@@ -3,6 +3,8 @@
 
 #include "http_transfer.h"
 
+#include <zplatform/text.h>
+
 #include <algorithm>
 #include <cstring>
 #include <string_view>
@@ -13,14 +15,6 @@ constexpr size_t readChunk = 99;
 
 bool isBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
-bool equalsIgnoringAsciiCase(const std::string& a, const char* b) {
-    if (a.size() != std::strlen(b)) return false;
-    return std::equal(a.begin(), a.end(), b, [](char x, char y) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        return lower(x) == lower(y);
-    });
-}
-
 // A server reports a refusal with a body whose first word is "Error".
 bool reportsError(const std::string& text) {
     const auto first = std::find_if_not(text.begin(), text.end(), isBlankOrControl);
@@ -28,7 +22,7 @@ bool reportsError(const std::string& text) {
     if (first >= last) return false;
     TOrloFunction::StringList words;
     TOrloFunction::AnsiSplit(std::string(first, last), " \t\n\r", words, 0);
-    return !words.empty() && equalsIgnoringAsciiCase(words.front(), "Error");
+    return !words.empty() && platform::equalsNoCase(words.front(), "Error");
 }
 
 bool finish(const orlo::HttpOutcome& outcome, int* errorCode, std::string* response) {

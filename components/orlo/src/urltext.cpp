@@ -3,6 +3,8 @@
 
 #include "hexdigit.h"
 
+#include <zplatform/text.h>
+
 namespace orlo {
 
 namespace {
@@ -12,15 +14,6 @@ using orlo::detail::hexValue;
 bool isUnreserved(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
            c == '_' || c == '~';
-}
-
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        const char c = text[i] >= 'A' && text[i] <= 'Z' ? char(text[i] - 'A' + 'a') : text[i];
-        if (c != prefix[i]) return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -63,7 +56,7 @@ std::string FileUrl(const std::string& absolutePath) { return "file://" + UrlEnc
 
 std::optional<std::string> LocalPathOfUrl(std::string_view url) {
     if (!url.empty() && url.front() == '/') return std::string(url);
-    if (!startsWithIgnoringCase(url, "file:")) return std::nullopt;
+    if (!platform::startsWithNoCase(url, "file:")) return std::nullopt;
     url.remove_prefix(5);
     url = url.substr(0, url.find_first_of("?#"));
     if (url.starts_with("//")) {
@@ -71,7 +64,7 @@ std::optional<std::string> LocalPathOfUrl(std::string_view url) {
         const size_t slash = url.find('/');
         if (slash == std::string_view::npos) return std::nullopt;
         const std::string_view host = url.substr(0, slash);
-        if (!host.empty() && !(host.size() == 9 && startsWithIgnoringCase(host, "localhost"))) return std::nullopt;
+        if (!host.empty() && !(host.size() == 9 && platform::startsWithNoCase(host, "localhost"))) return std::nullopt;
         url.remove_prefix(slash);
     }
     if (url.empty() || url.front() != '/') return std::nullopt;

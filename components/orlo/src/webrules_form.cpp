@@ -2,6 +2,7 @@
 #include "webrules_form.h"
 
 #include <orlo/webrules.h>
+#include <zplatform/text.h>
 
 #include <charconv>
 #include <cstring>
@@ -10,15 +11,6 @@
 namespace orlo {
 
 namespace {
-
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(text[i]) != lower(prefix[i])) return false;
-    }
-    return true;
-}
 
 // A whole decimal number with an optional sign that fits an int, else 0.
 int numberOrZero(std::string_view text) {
@@ -47,7 +39,7 @@ CollectedForm CollectForm(const std::string& url, const std::string& body) {
     TOrloFunction::AnsiSplit(body, "&", parts, 0);
     for (const std::string& part : parts) {
         // A page cannot pose as the wrapper's own target field.
-        if (startsWithIgnoringCase(part, urlPrefix)) continue;
+        if (platform::startsWithNoCase(part, urlPrefix)) continue;
         const std::string entry = TOrloFunction::iHTMLDecode(part);
         // Name and value are decoded apart, so an escaped "=" or EOT inside
         // them survives the post.
@@ -58,7 +50,7 @@ CollectedForm CollectForm(const std::string& url, const std::string& body) {
             add(entry, TOrloFunction::iHTMLDecode(part.substr(0, equals)),
                 TOrloFunction::iHTMLDecode(part.substr(equals + 1)));
         const size_t prefixLength = std::strlen(TWebWrapperRules::SPREFIX);
-        if (startsWithIgnoringCase(entry, TWebWrapperRules::SPREFIX)) {
+        if (platform::startsWithNoCase(entry, TWebWrapperRules::SPREFIX)) {
             const size_t end = entry.find('=');
             form.number = numberOrZero(std::string_view(entry).substr(
                 prefixLength, end == std::string::npos ? std::string_view::npos : end - prefixLength));

@@ -1,7 +1,11 @@
-// A file descriptor closed on every path, and writing a whole buffer to one.
+// A file descriptor closed on every path, and moving whole buffers and files
+// through descriptors.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -36,5 +40,11 @@ private:
 // an error (errno set; ENOSPC when the device took nothing).
 bool writeAll(int fd, const void* data, std::size_t size);
 inline bool writeAll(int fd, std::string_view data) { return writeAll(fd, data.data(), data.size()); }
+
+// Copies from one descriptor to another until the end of the input or until
+// maxBytes are copied; the number of bytes copied, or nullopt on a read or
+// write error (errno set).
+std::optional<std::uint64_t> copyAll(int from, int to,
+                                     std::uint64_t maxBytes = std::numeric_limits<std::uint64_t>::max());
 
 }  // namespace platform

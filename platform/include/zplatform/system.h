@@ -53,6 +53,10 @@ inline SpawnResult spawnAndWait(std::initializer_list<std::string> argv, const s
     return spawnAndWait(std::vector<std::string>(argv), workingDir);
 }
 
+// dir + "/" + name with exactly one '/' between them; an empty dir gives the
+// name alone (relative), never a name in the root.
+std::string joinPath(std::string_view dir, std::string_view name);
+
 // Creates a directory and every missing parent; true when it is a directory
 // afterwards.
 bool forceDirectories(const std::string& path);

@@ -6,9 +6,15 @@
 #include <cstdint>
 #include <string>
 
+#include <zcodec/jobfiles.h>
 #include <zentcore/queuedjob.h>
 
 namespace zentcore {
+
+// The files of the job in workDir.
+inline encdec::JobFiles FilesOf(const TQueuedJob& job, const std::string& workDir) {
+    return encdec::JobFiles(workDir, job.BaseName);
+}
 
 // Fills the record from its description file. openFd is an already opened
 // description file (closed by this call) or -1 to open workDir/BaseName.txt.

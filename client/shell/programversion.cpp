@@ -1,4 +1,4 @@
-#include "shell/apptitle.h"
+#include "shell/programversion.h"
 
 namespace zentclient {
 

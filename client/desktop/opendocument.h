@@ -1,0 +1,12 @@
+// Opening a file or address with the desktop's own handler. Every window
+// that opens documents uses it, so it lives below all of them.
+#pragma once
+
+#include <string>
+
+namespace zentclient {
+
+// Starts the handler and returns at once; whether it succeeds is not checked.
+void OpenWithDesktop(const std::string& pathOrUrl);
+
+}  // namespace zentclient
