@@ -58,13 +58,22 @@ std::optional<std::int32_t> readLength(int fd) {
                         std::uint32_t(bytes[3]) << 24);
 }
 
+// A new file of the job, made exclusively and never through a link; what
+// lay under its name before (a leftover of an earlier job) goes first.
+int createJobFile(const std::string& path) {
+    ::unlink(path.c_str());
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, encdec::JobFiles::kFileMode);
+}
+
 // Runs one unpacking step to its end; false when it could not start or failed.
+// Between job files (jobFiles) no link is followed.
 bool convert(encdec::TransportType type, const std::string& in, const std::string& out, bool& started,
-             std::int64_t outputLimit = 0) {
+             std::int64_t outputLimit = 0, bool jobFiles = false) {
     std::unique_ptr<encdec::DecUncmpThread> thread;
     try {
         thread = std::make_unique<encdec::DecUncmpThread>(true, type, in, out);
         thread->SetOutputLimit(outputLimit);
+        if (jobFiles) thread->SetJobFileRules(-1);
         thread->resume();
     } catch (const std::exception&) {
         started = false;
@@ -121,13 +130,13 @@ ImportResult ImportExportFile(const std::string& exportFile, const std::string& 
     if (!length || *length < 0 || std::int64_t(*length) > std::int64_t(info.st_size) - 4)
         return fail("Dencryption failed!");
 
-    Fd txt(::open(txtPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    Fd txt(createJobFile(txtPath));
     if (!txt.ok()) return fail("Failed to open TXT file!");
     leftovers.add(txtPath);
     const auto copiedText = platform::copyAll(temp.get(), txt.get(), std::uint64_t(*length));
     if (!copiedText || *copiedText == 0 || *copiedText != std::uint64_t(*length)) return fail("Failed to update TXT file!");
 
-    Fd gz(::open(gzPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    Fd gz(createJobFile(gzPath));
     if (!gz.ok()) return fail("Failed to open GZ file!");
     leftovers.add(gzPath);
     const auto rest = std::uint64_t(info.st_size) - 4 - std::uint64_t(*length);
@@ -139,7 +148,7 @@ ImportResult ImportExportFile(const std::string& exportFile, const std::string& 
     gz.close();
     ::unlink(tempFile.c_str());
 
-    if (!convert(encdec::ttCompress, gzPath, ztpPath, started, kMaxImportedJobBytes))
+    if (!convert(encdec::ttCompress, gzPath, ztpPath, started, kMaxImportedJobBytes, true))
         return fail("Decompression failed!");
     // The packed file came with the export and is the packing of this data:
     // dated after it, the queue sends it as it is instead of packing again.

@@ -26,11 +26,13 @@ ExportResult failed(Code code, std::string warning) { return ExportResult{code, 
 ExportResult incomplete(std::string warning) { return failed(Code::PackageNotWritten, std::move(warning)); }
 
 ExportResult writePackage(const std::string& package, const std::string& txt, const std::string& gz) {
-    Fd out(::open(package.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    // The package replaces one that exists, but never through a link.
+    ::unlink(package.c_str());
+    Fd out(::open(package.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, encdec::JobFiles::kFileMode));
     if (out.get() < 0) return failed(Code::PackageNotCreated, "Could not open file for writing!");
-    Fd description(::open(txt.c_str(), O_RDONLY | O_CLOEXEC));
+    Fd description(platform::openRegularForReading(txt));
     if (description.get() < 0) return incomplete("Could not open TXT file for reading!");
-    Fd data(::open(gz.c_str(), O_RDONLY | O_CLOEXEC));
+    Fd data(platform::openRegularForReading(gz));
     if (data.get() < 0) return incomplete("Could not open DATA file for reading!");
 
     struct stat st {};

@@ -114,7 +114,8 @@ std::unique_ptr<Stream> MyClientThreadCode::buildJobPackage(std::string& tempFil
         return position <= fields.size() ? exchange::DecimalOr(fields[position - 1], fallback) : fallback;
     };
 
-    auto job = std::make_unique<FileStream>(text(2), FileStream::Mode::Read);
+    // The job file lies in the working directory: no link is followed to it.
+    auto job = std::make_unique<FileStream>(text(2), FileStream::Mode::ReadRegular);
     const std::int64_t jobLength = job->size();
     // The package announces the length in 32 bits and the header the packed
     // size in 31: a longer job cannot be described truthfully.

@@ -92,7 +92,7 @@ bool SubmitFileToDirectory(const std::string& source, const ZTP_JOBDATA& job, co
         return fail("Failed to update ZTP file: " + platform::errorText(errno));
 
     // Renamed into place complete, so a scan of the directory never reads half of it.
-    if (!platform::writeFileAtomically(files.txt(), detail::JobDescriptionText(job)))
+    if (!platform::replaceFileAtomically(files.txt(), detail::JobDescriptionText(job), JobFiles::kFileMode))
         return fail("Failed to write-open TXT file");
 
     baseName = files.baseName();

@@ -12,9 +12,6 @@ namespace {
 
 constexpr std::string_view kPrefix = "ztp_";
 
-// A data file is created readable and writable by everybody the umask lets.
-constexpr mode_t kDataFileMode = 0666;
-
 }  // namespace
 
 JobFiles::JobFiles(std::string dir, std::string baseName) : dir_(std::move(dir)), baseName_(std::move(baseName)) {}
@@ -60,7 +57,7 @@ std::optional<std::string> JobFiles::baseNameOfDescription(std::string_view file
 std::optional<JobFiles::Created> JobFiles::createNew(const std::string& dir) {
     for (int n = 1; n <= kMaxNumber; ++n) {
         JobFiles files(dir, n);
-        platform::UniqueFd fd(::open(files.ztp().c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, kDataFileMode));
+        platform::UniqueFd fd(::open(files.ztp().c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kFileMode));
         if (fd.ok()) return Created{std::move(files), std::move(fd)};
         if (errno != EEXIST) return std::nullopt;
     }

@@ -113,10 +113,13 @@ bool BaseThread::prepare(detail::Conversion& c) {
         inputStream_->rewind();
         c.setInput(inputStream_);
     } else {
-        c.setInput(std::make_unique<FileStream>(inputName_, FileStream::Mode::Read));
+        auto input =
+            std::make_unique<FileStream>(inputName_, jobFiles_ ? FileStream::Mode::ReadRegular : FileStream::Mode::Read);
+        if (jobFiles_) input->limitReads(maxInputBytes_);
+        c.setInput(std::move(input));
     }
     if (outputKind_ == kStream) c.setOutput(outputStream_);
-    else c.setOutputFile(outputName_);
+    else c.setOutputFile(outputName_, jobFiles_);
     return true;
 }
 

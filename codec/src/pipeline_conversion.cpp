@@ -18,8 +18,8 @@ void Conversion::setInput(std::unique_ptr<Stream> owned) {
 
 void Conversion::setOutput(Stream* borrowed) { output_ = borrowed; }
 
-void Conversion::setOutputFile(const std::string& target) {
-    outputFile_ = std::make_unique<ReplacingFile>(target);
+void Conversion::setOutputFile(const std::string& target, bool jobFile) {
+    outputFile_ = std::make_unique<ReplacingFile>(target, jobFile);
     output_ = &outputFile_->stream();
 }
 

@@ -26,10 +26,12 @@ private:
 
 // An output file written under a hidden name beside the target and renamed
 // over it by commit(); removed instead when the object dies uncommitted. An
-// existing target keeps its permissions; a symbolic link is followed.
+// existing target keeps its permissions and a symbolic link is followed,
+// unless the target is a job file: then the name itself is replaced (a link
+// too, never the file it names) by a file only its owner may read.
 class ReplacingFile {
 public:
-    explicit ReplacingFile(const std::string& target);
+    ReplacingFile(const std::string& target, bool jobFile);
     ~ReplacingFile();
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;
@@ -56,7 +58,7 @@ public:
     void setInput(Stream* borrowed);
     void setInput(std::unique_ptr<Stream> owned);
     void setOutput(Stream* borrowed);
-    void setOutputFile(const std::string& target);
+    void setOutputFile(const std::string& target, bool jobFile);
 
     Stream& current() { return *current_; }
     Stream& output() { return *output_; }

@@ -53,10 +53,11 @@ TempFile::TempFile(const std::string& extension) : path_(TOrloFunction::AnsiTemp
 
 TempFile::~TempFile() { ::unlink(path_.c_str()); }
 
-ReplacingFile::ReplacingFile(const std::string& target) : target_(target) {
+ReplacingFile::ReplacingFile(const std::string& target, bool jobFile) : target_(target) {
     struct stat info {};
     bool exists = false;
-    target_ = resolvedTarget(target, info, exists);
+    if (jobFile) info.st_mode = S_IFREG | 0600;
+    else target_ = resolvedTarget(target, info, exists);
 
     const auto slash = target_.rfind('/');
     const std::string dir = slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
@@ -76,7 +77,7 @@ ReplacingFile::ReplacingFile(const std::string& target) : target_(target) {
     }
     ::close(fd);
     try {
-        if (exists && ::chmod(partial_.c_str(), info.st_mode & 07777) != 0)
+        if ((exists || jobFile) && ::chmod(partial_.c_str(), info.st_mode & 07777) != 0)
             raiseSystemError("cannot set the permissions of", partial_, errno);
         stream_ = std::make_unique<FileStream>(partial_, FileStream::Mode::ReadWrite);
     } catch (...) {

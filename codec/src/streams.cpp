@@ -1,5 +1,7 @@
 #include <zcodec/streams.h>
 
+#include <zplatform/fd.h>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -98,6 +100,12 @@ FileStream::FileStream(const std::string& path, Mode mode) : path_(path) {
     case Mode::Read: flags |= O_RDONLY; break;
     case Mode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
     case Mode::ReadWrite: flags |= O_RDWR; break;
+    case Mode::ReadRegular:
+        fd_ = platform::openRegularForReading(path);
+        if (fd_ < 0 && platform::notRegularFile(errno))
+            throw StreamError("cannot open " + path + ": not a regular file (a link, pipe or device)");
+        if (fd_ < 0) raiseSystemError("cannot open", path);
+        return;
     }
     do {
         fd_ = ::open(path.c_str(), flags, 0666);
@@ -117,6 +125,8 @@ FileStream::~FileStream() {
 }
 
 std::size_t FileStream::read(void* buffer, std::size_t n) {
+    if (readLimit_ >= 0) n = std::size_t(std::clamp<std::int64_t>(readLimit_ - pos_, 0, std::int64_t(n)));
+    if (n == 0) return 0;
     for (;;) {
         const ssize_t got = ::pread(fd_, buffer, n, off_t(pos_));
         if (got >= 0) {
@@ -148,7 +158,7 @@ void FileStream::write(const void* buffer, std::size_t n) {
 std::int64_t FileStream::size() const {
     struct stat st {};
     if (::fstat(fd_, &st) != 0) raiseSystemError("cannot query the size of", path_);
-    return std::int64_t(st.st_size);
+    return readLimit_ >= 0 ? std::min(readLimit_, std::int64_t(st.st_size)) : std::int64_t(st.st_size);
 }
 
 void FileStream::seek(std::int64_t position) {

@@ -1,8 +1,11 @@
 #include <zplatform/fd.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
-#include <unistd.h>
 
 namespace platform {
 
@@ -25,6 +28,26 @@ bool writeAll(int fd, const void* data, std::size_t size) {
     }
     return true;
 }
+
+int openRegularForReading(const std::string& path) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return -1;
+    struct stat st {};
+    const int error = ::fstat(fd, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : EINVAL;
+    if (error != 0) {
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    // Reads of a regular file never block; the flag only guarded the open.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+bool notRegularFile(int error) { return error == EINVAL || error == ELOOP; }
 
 std::optional<std::uint64_t> copyAll(int from, int to, std::uint64_t maxBytes) {
     char buffer[64 * 1024];

@@ -125,16 +125,16 @@ bool fileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-bool writeFileAtomically(const std::string& path, std::string_view contents) {
-    const std::string target = resolveLink(path);
+namespace {
+
+// Writes contents under a temporary name in target's directory and renames it
+// over target: the name then holds the new file, whatever was there before.
+bool writeInPlaceOf(const std::string& target, std::string_view contents, mode_t mode) {
     const std::string dir = detail::parentDirectory(target);
     std::string temp = joinPath(dir, detail::atomicTempPrefix(target)) + "XXXXXX";
     int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return false;
 
-    // The new file keeps the old one's permissions; a new file gets the usual ones.
-    struct stat st;
-    mode_t mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : (0666 & ~currentUmask());
     bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, contents) && ::fsync(fd) == 0;
     if (!ok) {
         ErrnoKeeper keep;
@@ -154,6 +154,20 @@ bool writeFileAtomically(const std::string& path, std::string_view contents) {
         ::close(dirFd);
     }
     return true;
+}
+
+}  // namespace
+
+bool writeFileAtomically(const std::string& path, std::string_view contents) {
+    const std::string target = resolveLink(path);
+    // The new file keeps the old one's permissions; a new file gets the usual ones.
+    struct stat st;
+    const mode_t mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : (0666 & ~currentUmask());
+    return writeInPlaceOf(target, contents, mode);
+}
+
+bool replaceFileAtomically(const std::string& path, std::string_view contents, mode_t mode) {
+    return writeInPlaceOf(path, contents, mode & ~currentUmask());
 }
 
 }  // namespace platform

@@ -1,8 +1,8 @@
 // "Add new job": export files made the way a local export makes them, taken
 // back in through the File menu; damaged and hostile files are refused
 // without leaving anything behind.
-#include "sample_jobs.h"
 #include "client_env.h"
+#include "sample_jobs.h"
 
 #include "shell/importjob.h"
 
@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 
 namespace {
 
@@ -183,6 +184,30 @@ TEST(AddNewJob, TakesTheSmallestFreeNumberAndNeverOneAHandOffHolds) {
     EXPECT_EQ(zentclient::ImportExportFile(file, machine.workDir).baseName, "ztp_5");
     EXPECT_EQ(testenv::readFile(machine.workDir + "/ztp_2.ztp"), "being written by the hand-off");
     EXPECT_TRUE(prompter.calls.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Links planted under the names of the job an import takes (a description
+// or packed file left without its data) are replaced, never written through.
+TEST(AddNewJob, NamesPlantedAsLinksAreReplacedNotWrittenThrough) {
+    ClientMachine machine;
+    Exports exports;
+    const std::string file = exports.exportFile("a.zte", kDescription, "%!PS\n");
+    const std::string victim = machine.machine.dir().file("victim");
+    testenv::writeFile(victim, "precious");
+    std::filesystem::create_symlink(victim, machine.workDir + "/ztp_1.txt");
+    std::filesystem::create_symlink(victim, machine.workDir + "/ztp_1.gz");
+    platform::ScriptedPrompter prompter;
+    platform::ScopedPrompter scoped(prompter);
+    EXPECT_EQ(zentclient::ImportExportFile(file, machine.workDir).baseName, "ztp_1");
+    EXPECT_TRUE(prompter.calls.empty());
+    EXPECT_EQ(testenv::readFile(victim), "precious");
+    for (const char* name : {"/ztp_1.txt", "/ztp_1.gz", "/ztp_1.ztp"})
+        EXPECT_FALSE(std::filesystem::is_symlink(machine.workDir + name)) << name;
+    EXPECT_EQ(testenv::readFile(machine.workDir + "/ztp_1.ztp"), "%!PS\n");
 }
 
 }  // namespace

@@ -110,6 +110,32 @@ TEST_F(WizardExport, AFailedExportLeavesTheChosenFileAsItWas) {
     EXPECT_EQ(job->SessionId, 0);
 }
 
+TEST_F(WizardExport, LinkedJobFilesAreNeitherReadNorWrittenThrough) {
+    ASSERT_NE(job, nullptr);
+    if (job->CompressThread) job->CompressThread->WaitFor();
+    const std::string victim = machine.machine.dir().file("victim");
+    testenv::writeFile(victim, "precious");
+    // A package name planted as a link is replaced, not written through.
+    fs::create_symlink(victim, machine.workDir + "/ztp_1.zt1");
+    exportTo(target());
+    EXPECT_TRUE(client->messages().empty());
+    EXPECT_EQ(testenv::readFile(victim), "precious");
+    EXPECT_FALSE(fs::exists(machine.workDir + "/ztp_1.zt1"));
+    EXPECT_TRUE(fs::exists(target()));
+}
+
+TEST_F(WizardExport, APackedFileThatIsALinkIsNotExported) {
+    ASSERT_NE(job, nullptr);
+    if (job->CompressThread) job->CompressThread->WaitFor();
+    const std::string victim = machine.machine.dir().file("victim");
+    testenv::writeFile(victim, "another user's file");
+    fs::remove(machine.workDir + "/ztp_1.gz");
+    fs::create_symlink(victim, machine.workDir + "/ztp_1.gz");
+    exportTo(target());
+    EXPECT_THAT(client->messages(), ElementsAre("W:Could not open DATA file for reading!"));
+    EXPECT_FALSE(fs::exists(target()));
+}
+
 class WizardExportNotAllowed : public WizardExport {
 protected:
     WizardExportNotAllowed() : WizardExport(false) {}

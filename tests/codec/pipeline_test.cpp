@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -361,6 +362,46 @@ TEST_F(PipelineTest, FileOutputReplacesItsTargetKeepingModeAndLink) {
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_TRUE(testenv::readFile(real) == input);
     expectNoLeftovers();
+}
+
+// Job files: no link is followed on either side, pipes are refused before
+// they could block, and the input is read no further than its size at arrival.
+TEST_F(PipelineTest, JobFileRulesFollowNoLinkAndReadNoMoreThanTheJobHad) {
+    const std::string input = testenv::postScriptOfSize(40000);
+    const std::string data = work + "/ztp_1.ztp", packed = work + "/ztp_1.gz", victim = work + "/victim";
+    testenv::writeFile(data, input);
+    testenv::writeFile(victim, "precious");
+    auto pack = [&](const std::string& in, std::int64_t limit) {
+        EncCmpThread t(true, ttCompress, in, packed);
+        t.SetJobFileRules(limit);
+        t.resume();
+        t.WaitFor();
+        return t.IsSuccessful();
+    };
+
+    // The packed name is a link: the link itself is replaced.
+    fs::create_symlink(victim, packed);
+    ASSERT_TRUE(pack(data, std::int64_t(input.size())));
+    EXPECT_FALSE(fs::is_symlink(packed));
+    EXPECT_EQ(testenv::readFile(victim), "precious");
+    EXPECT_TRUE(gunzipWithTheProgram(testenv::readFile(packed)) == input);
+    struct stat st {};
+    ASSERT_EQ(stat(packed.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 077, 0u) << "readable by others";
+
+    // Data that grew after its job arrived: only what it had is packed.
+    ASSERT_TRUE(pack(data, 1000));
+    EXPECT_TRUE(gunzipWithTheProgram(testenv::readFile(packed)) == input.substr(0, 1000));
+
+    // Data that is a link, or a pipe nobody writes to, is refused at once.
+    const std::string linked = work + "/ztp_2.ztp", pipe = work + "/ztp_3.ztp";
+    fs::create_symlink(data, linked);
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(pack(linked, -1));
+    EXPECT_FALSE(pack(pipe, -1));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_TRUE(gunzipWithTheProgram(testenv::readFile(packed)) == input.substr(0, 1000)) << "left as it was";
 }
 
 // ---- Failures -------------------------------------------------------------

@@ -124,6 +124,29 @@ TEST(JobListener, ASilentSenderDoesNotStopTheNextJob) {
     close(silent);
 }
 
+// Before, connections were served one after another, each silent one for
+// half a second: 200 of them held a real job back for 40 seconds.
+TEST(JobListener, ManySilentOrTricklingPeersDelayARealNotificationByLessThanASecond) {
+    testenv::IsolatedMachine machine;
+    Received received;
+    JobListener listener(received.callback());
+    std::vector<int> idle;
+    for (int i = 0; i < 200; ++i) {
+        const int fd = encdec::ConnectClientIpc();
+        ASSERT_GE(fd, 0) << i << ": " << strerror(errno);
+        // Every fourth sends the start of a name and then nothing more.
+        if (i % 4 == 0) {
+            ASSERT_EQ(send(fd, "ztp_", 4, MSG_NOSIGNAL), 4);
+        }
+        idle.push_back(fd);
+    }
+    const auto start = std::chrono::steady_clock::now();
+    sendRaw("ztp_7.ztp\n");
+    EXPECT_EQ(received.waitFor(1), std::vector<std::string>{"ztp_7.ztp"});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+    for (int fd : idle) close(fd);
+}
+
 TEST(JobListener, OnlyOneListenerPerNameAndTheNameIsFreeAgainAfterwards) {
     testenv::IsolatedMachine machine;
     {

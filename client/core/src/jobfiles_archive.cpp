@@ -6,6 +6,8 @@
 // ever overwritten.
 #include <zentcore/jobfiles.h>
 
+#include "jobfiles_open.h"
+
 #include <zplatform/fd.h>
 #include <zplatform/system.h>
 
@@ -51,9 +53,11 @@ enum class Copy { Done, TargetTaken, Failed };
 // Copies source to target through a temporary file beside the target, so the
 // archive never holds half a file and an existing target is left alone.
 Copy copyFile(const std::string& source, const std::string& dir, const std::string& target) {
-    Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat st {};
-    if (in.get() < 0 || ::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return Copy::Failed;
+    Fd in(platform::openRegularForReading(source));
+    if (!in.ok()) {
+        if (platform::notRegularFile(errno)) detail::ReportNotRegular(source, "it is not archived");
+        return Copy::Failed;
+    }
     const std::string temp = platform::createUniqueTempFile(dir, ".archive-", ".tmp");
     if (temp.empty()) return Copy::Failed;
     Fd out(::open(temp.c_str(), O_WRONLY | O_CLOEXEC));

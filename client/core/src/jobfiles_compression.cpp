@@ -88,8 +88,9 @@ CompressionGate& gate() {
 
 class GatedCompression final : public encdec::EncCmpThread {
 public:
-    GatedCompression(const std::string& in, const std::string& out)
+    GatedCompression(const std::string& in, const std::string& out, std::int64_t inBytes)
         : EncCmpThread(true, encdec::ttCompress, in, out) {
+        SetJobFileRules(inBytes);
         resume();
     }
 
@@ -122,8 +123,9 @@ int compressionSlots() {
     return std::max(2, int(std::thread::hardware_concurrency()));
 }
 
-std::unique_ptr<encdec::EncCmpThread> StartJobCompression(const std::string& dataFile, const std::string& packedFile) {
-    auto thread = std::make_unique<GatedCompression>(dataFile, packedFile);
+std::unique_ptr<encdec::EncCmpThread> StartJobCompression(const std::string& dataFile, const std::string& packedFile,
+                                                          std::int64_t dataBytes) {
+    auto thread = std::make_unique<GatedCompression>(dataFile, packedFile, dataBytes);
     // A thread that could not start is recorded, not thrown.
     if (thread->fatalException()) return nullptr;
     return thread;

@@ -2,6 +2,7 @@
 // own, with at most a few of them compressing at the same time.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -13,10 +14,13 @@ namespace zentcore::detail {
 // at least 2.
 int compressionSlots();
 
-// Starts packing dataFile into packedFile with transport type 2 (gzip only).
-// The thread starts at once but waits its turn before it compresses; asking
-// it to terminate (or destroying it) while it waits ends it at once.
-// Null when no thread can be started.
-std::unique_ptr<encdec::EncCmpThread> StartJobCompression(const std::string& dataFile, const std::string& packedFile);
+// Starts packing dataFile into packedFile with transport type 2 (gzip only),
+// under the job-file rules: no more than dataBytes are read, a data file that
+// is not a regular file is refused, the packed file replaces what is under
+// its name. The thread starts at once but waits its turn before it
+// compresses; asking it to terminate (or destroying it) while it waits ends
+// it at once. Null when no thread can be started.
+std::unique_ptr<encdec::EncCmpThread> StartJobCompression(const std::string& dataFile, const std::string& packedFile,
+                                                          std::int64_t dataBytes);
 
 }  // namespace zentcore::detail

@@ -4,6 +4,7 @@
 
 #include "jobfiles_compression.h"
 #include "jobfiles_description.h"
+#include "jobfiles_open.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -50,10 +51,32 @@ bool readLines(int fd, TQueuedJob& job) {
     return true;
 }
 
+// What is under a job file's name, never following a link.
+enum class Entry { Missing, Regular, Other };
+
+Entry entryAt(const std::string& path, struct stat& st) {
+    if (::lstat(path.c_str(), &st) != 0) return Entry::Missing;
+    return S_ISREG(st.st_mode) ? Entry::Regular : Entry::Other;
+}
+
 std::optional<struct stat> statFile(const std::string& path) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    if (entryAt(path, st) != Entry::Regular) return std::nullopt;
     return st;
+}
+
+// A job whose data or packed file is something else than a regular file is
+// not taken in: a link could make another file its data, and a pipe or a
+// device would never end.
+bool filesAreRegular(const encdec::JobFiles& files) {
+    for (const std::string& path : {files.ztp(), files.gz()}) {
+        struct stat st {};
+        if (entryAt(path, st) == Entry::Other) {
+            detail::ReportNotRegular(path, "its job is not queued");
+            return false;
+        }
+    }
+    return true;
 }
 
 bool notOlder(const struct timespec& a, const struct timespec& b) {
@@ -70,32 +93,34 @@ bool packedFileIsCurrent(const std::string& dataPath, const std::string& packedP
     return !data || notOlder(packed->st_mtim, data->st_mtim);
 }
 
-void afterReading(TQueuedJob& job, const std::string& workDir, bool startCompression) {
+bool afterReading(TQueuedJob& job, const std::string& workDir, bool startCompression) {
     const encdec::JobFiles files = FilesOf(job, workDir);
+    if (!filesAreRegular(files)) return false;
     const std::string dataPath = files.ztp();
     if (const auto data = statFile(dataPath)) job.DataSize = std::uint64_t(data->st_size);
-    if (!startCompression) return;
+    if (!startCompression) return true;
 
     const std::string packedPath = files.gz();
     if (packedFileIsCurrent(dataPath, packedPath)) {
         UpdatePackedSize(job, workDir);
-        return;
+        return true;
     }
-    if (job.CompressThread) return;   // already packing
+    if (job.CompressThread) return true;   // already packing
     try {
-        job.CompressThread = detail::StartJobCompression(dataPath, packedPath);
+        // No more than the job had when it arrived: data that keeps growing
+        // must not keep its packing running.
+        job.CompressThread = detail::StartJobCompression(dataPath, packedPath, std::int64_t(job.DataSize));
     } catch (...) {
         // No thread: the job waits without one and the transmission finds no
         // packed file.
     }
+    return true;
 }
 
 }  // namespace
 
 bool ReadJobDescription(TQueuedJob& job, const std::string& workDir, int openFd, bool startCompression) {
-    const int fd =
-        openFd >= 0 ? openFd : ::open(FilesOf(job, workDir).txt().c_str(),
-                                       O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = openFd >= 0 ? openFd : detail::OpenDescription(FilesOf(job, workDir).txt());
     if (fd < 0) return false;
     {
         FdCloser closer(fd);
@@ -104,8 +129,7 @@ bool ReadJobDescription(TQueuedJob& job, const std::string& workDir, int openFd,
         ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
         if (!readLines(fd, job)) return false;
     }
-    afterReading(job, workDir, startCompression);
-    return true;
+    return afterReading(job, workDir, startCompression);
 }
 
 void UpdatePackedSize(TQueuedJob& job, const std::string& workDir) {

@@ -10,7 +10,8 @@ namespace zentcore {
 void WriteJobDescription(const TQueuedJob& job, const std::string& workDir) {
     // Replaced in one step: a scan never reads half a description, and a
     // write that fails leaves the old one whole. Callers are not told.
-    platform::writeFileAtomically(FilesOf(job, workDir).txt(), detail::JobDescriptionText(job));
+    platform::replaceFileAtomically(FilesOf(job, workDir).txt(), detail::JobDescriptionText(job),
+                                    encdec::JobFiles::kFileMode);
 }
 
 }  // namespace zentcore

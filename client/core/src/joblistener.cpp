@@ -15,6 +15,7 @@
 #include <thread>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace zentcore {
 
@@ -25,6 +26,9 @@ namespace {
 constexpr int kLineTimeoutMs = 500;
 // The longest name we accept plus its line feed; anything longer is refused.
 constexpr std::size_t kMaxLine = 64;
+// Connections that may wait for their line at the same time; beyond, the
+// one that has waited longest is dropped.
+constexpr std::size_t kMaxPending = 256;
 
 }  // namespace
 
@@ -63,48 +67,87 @@ JobListener::~JobListener() {
 
 bool JobListener::acceptableName(const std::string& name) { return encdec::JobFiles::numberOfDataFile(name) != 0; }
 
-void JobListener::run() {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A connection whose line has not come yet.
+struct Pending {
+    int fd;
+    Clock::time_point deadline;
+    std::string line;
+};
+
+// Reads what the connection has; the name once its line is complete. False
+// when the connection is done with (its line taken, refused, closed).
+bool readLine(Pending& p, std::string& name) {
+    char buffer[kMaxLine + 1];
     for (;;) {
-        pollfd fds[2] = {{listenFd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) {
-            if (errno == EINTR) continue;
-            return;
+        const ssize_t n = ::read(p.fd, buffer, kMaxLine + 1 - p.line.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EAGAIN) return true;
+        if (n <= 0) return false;   // closed before the line feed: a cut-off name
+        p.line.append(buffer, std::size_t(n));
+        if (const auto end = p.line.find('\n'); end != std::string::npos) {
+            name = p.line.substr(0, end);
+            return false;
         }
-        if (fds[1].revents) return;
+        if (p.line.size() > kMaxLine) return false;   // too long
+    }
+}
+
+}  // namespace
+
+void JobListener::run() {
+    // Every connection waits at the same time: a peer that says nothing holds
+    // up nobody else, and the oldest gives way when too many wait.
+    std::vector<Pending> pending;
+    std::vector<pollfd> fds;
+    for (;;) {
+        fds.assign({{listenFd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}});
+        const auto now = Clock::now();
+        auto wait = std::chrono::milliseconds::max();
+        for (const Pending& p : pending) {
+            fds.push_back({p.fd, POLLIN, 0});
+            wait = std::min(wait, std::max(std::chrono::milliseconds(0),
+                                           std::chrono::ceil<std::chrono::milliseconds>(p.deadline - now)));
+        }
+        const int timeout = pending.empty() ? -1 : int(wait.count());
+        if (::poll(fds.data(), nfds_t(fds.size()), timeout) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        if (fds[1].revents) break;
+
+        // Lines in the order their connections came; then the expired ones go.
+        const auto later = Clock::now();
+        for (std::size_t i = 0; i < pending.size(); ++i) {
+            Pending& p = pending[i];
+            std::string name;
+            const bool open = !fds[i + 2].revents || readLine(p, name);
+            if (open && p.deadline > later) continue;
+            ::close(p.fd);
+            p.fd = -1;
+            if (acceptableName(name) && onJob_) onJob_(name);
+        }
+        std::erase_if(pending, [](const Pending& p) { return p.fd < 0; });
+
         if (!(fds[0].revents & POLLIN)) continue;
         const int connection = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (connection < 0) {
             // The peer gave up meanwhile, or a shortage of descriptors: then
             // the connection stays queued, so pause instead of spinning.
-            if (errno != EINTR && errno != ECONNABORTED) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (errno != EINTR && errno != ECONNABORTED && errno != EAGAIN)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
             continue;
         }
-        serve(connection);
-        ::close(connection);
+        if (pending.size() >= kMaxPending) {
+            ::close(pending.front().fd);
+            pending.erase(pending.begin());
+        }
+        pending.push_back({connection, Clock::now() + std::chrono::milliseconds(kLineTimeoutMs), {}});
     }
-}
-
-void JobListener::serve(int connection) {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(kLineTimeoutMs);
-    std::string line;
-    char buffer[kMaxLine + 1];
-    while (line.find('\n') == std::string::npos && line.size() <= kMaxLine) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) return;
-        pollfd fds[2] = {{connection, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
-        const int ready = ::poll(fds, 2, int(left));
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready <= 0 || fds[1].revents) return;
-        const ssize_t n = ::read(connection, buffer, kMaxLine + 1 - line.size());
-        if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-        if (n <= 0) return;   // closed before the line feed: a cut-off name
-        line.append(buffer, std::size_t(n));
-    }
-    const auto end = line.find('\n');
-    if (end == std::string::npos) return;   // too long
-    const std::string name = line.substr(0, end);
-    if (acceptableName(name) && onJob_) onJob_(name);
+    for (const Pending& p : pending) ::close(p.fd);
 }
 
 bool clientIsRunning() {

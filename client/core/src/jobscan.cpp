@@ -7,6 +7,8 @@
 
 #include <zcodec/utilities.h>
 
+#include "jobfiles_open.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -72,20 +74,14 @@ std::vector<std::string> describedJobs(const std::string& workDir) {
     return names;
 }
 
-int openDescription(const std::string& path) {
-    // Nothing is ever written in place (the hand-off and the rewrite both
-    // rename a complete file over the name), so a plain open never sees half
-    // a file. Non-blocking: a pipe under a job's name must not hang the
-    // window (the reader then refuses anything but a plain file).
-    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-}
-
 }  // namespace
 
 void RescanWorkDir(JobQueue& queue, const std::string& workDir, const TQueuedJob* wizardJob, bool startCompression) {
     for (const std::string& key : describedJobs(workDir)) {
         if (queue.contains(key) || isWizardJob(wizardJob, key)) continue;
-        const int fd = openDescription(encdec::JobFiles(workDir, key).txt());
+        // Nothing is ever written in place (the hand-off and the rewrite both
+        // rename a complete file over the name), so an open never sees half a file.
+        const int fd = detail::OpenDescription(encdec::JobFiles(workDir, key).txt());
         if (fd < 0) continue;   // gone or unreadable: a later scan tries again
         admit(queue, workDir, key, fd, startCompression);
     }
@@ -104,7 +100,7 @@ bool AcceptNotifiedJob(JobQueue& queue, const std::string& workDir, const std::s
     const encdec::JobFiles files(workDir, encdec::JobFiles::numberOfDataFile(dataFileName));
     const std::string& key = files.baseName();
     if (queue.contains(key) || isWizardJob(wizardJob, key)) return true;   // the scan was first
-    const int fd = openDescription(files.txt());
+    const int fd = detail::OpenDescription(files.txt());
     if (fd >= 0) admit(queue, workDir, key, fd, true);
     queue.ListChanged = true;
     return true;

@@ -15,6 +15,8 @@ class JobFiles {
 public:
     // Job numbers run from 1 to this.
     static constexpr int kMaxNumber = 999;
+    // Job files are their owner's only: print data is nobody else's business.
+    static constexpr unsigned kFileMode = 0600;
 
     JobFiles() = default;
     JobFiles(std::string dir, std::string baseName);
@@ -47,8 +49,8 @@ public:
     static std::optional<std::string> baseNameOfDescription(std::string_view fileName);
 
     // A new job of dir under the smallest free number: its data file is
-    // created exclusively (so two writers never share a number) and returned
-    // open for reading and writing.
+    // created exclusively, never through a link (so two writers never share a
+    // number), and returned open for reading and writing.
     struct Created;
     // nullopt with errno set when none could be made; EEXIST then means that
     // every number from 1 to 999 is taken.

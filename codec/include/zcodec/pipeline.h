@@ -43,6 +43,17 @@ public:
     // payload cannot expand without limit. Set it on a thread created
     // suspended, before resume().
     void SetOutputLimit(std::int64_t bytes) { outputLimit_ = bytes; }
+    // Treats the input and output files as job files of a directory others
+    // may write to: the input must be a regular file reached without a
+    // symbolic link (a pipe or device under its name is refused before it is
+    // opened for reading) and no more than maxInputBytes of it are read; the
+    // output replaces what is under its name, a link itself and never the
+    // file it names, with a file only its owner may read. Set it before
+    // resume().
+    void SetJobFileRules(std::int64_t maxInputBytes) {
+        jobFiles_ = true;
+        maxInputBytes_ = maxInputBytes;
+    }
 
 protected:
     BaseThread(bool suspended, TransportType type);
@@ -79,6 +90,8 @@ private:
     TransportType transport_;
     std::int64_t outputSize_ = 0;
     std::int64_t outputLimit_ = 0;
+    bool jobFiles_ = false;
+    std::int64_t maxInputBytes_ = -1;
     std::string errorText_;
 };
 

@@ -60,15 +60,20 @@ private:
 class FileStream : public Stream {
 public:
     enum class Mode {
-        Read,        // existing file, read only
-        Create,      // new or truncated file, read and write
-        ReadWrite,   // existing file, read and write
+        Read,         // existing file, read only
+        Create,       // new or truncated file, read and write
+        ReadWrite,    // existing file, read and write
+        ReadRegular,  // existing regular file reached without a symbolic link, read only
     };
     // Raises StreamError when the file cannot be opened.
     FileStream(const std::string& path, Mode mode);
     ~FileStream() override;
     FileStream(const FileStream&) = delete;
     FileStream& operator=(const FileStream&) = delete;
+
+    // Reads (and the size) end at this many bytes: a file that grows while it
+    // is read gives no more than it had.
+    void limitReads(std::int64_t bytes) { readLimit_ = bytes; }
 
     std::size_t read(void* buffer, std::size_t n) override;
     void write(const void* buffer, std::size_t n) override;
@@ -84,6 +89,7 @@ private:
     std::string path_;
     int fd_ = -1;
     std::int64_t pos_ = 0;
+    std::int64_t readLimit_ = -1;   // none
 };
 
 }  // namespace encdec

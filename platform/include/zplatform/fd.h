@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -40,6 +41,14 @@ private:
 // an error (errno set; ENOSPC when the device took nothing).
 bool writeAll(int fd, const void* data, std::size_t size);
 inline bool writeAll(int fd, std::string_view data) { return writeAll(fd, data.data(), data.size()); }
+
+// Opens an existing regular file for reading, as every file of a directory
+// that others may write to is opened: a symbolic link is not followed (errno
+// ELOOP) and a pipe or device is refused (EINVAL) before anything could
+// block on it. -1 with errno on failure; the descriptor is close-on-exec.
+int openRegularForReading(const std::string& path);
+// Whether an errno of openRegularForReading means "not a regular file".
+bool notRegularFile(int error);
 
 // Copies from one descriptor to another until the end of the input or until
 // maxBytes are copied; the number of bytes copied, or nullopt on a read or

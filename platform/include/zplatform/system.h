@@ -1,6 +1,8 @@
 // Small services of the operating system the rest of the program needs.
 #pragma once
 
+#include <sys/types.h>
+
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -64,6 +66,12 @@ bool directoryExists(const std::string& path);
 bool fileExists(const std::string& path);
 
 // Writes a whole file atomically: temporary file beside it, fsync, rename.
+// A symbolic link is written through (the file it names is replaced), and an
+// existing file keeps its permissions.
 bool writeFileAtomically(const std::string& path, std::string_view contents);
+// The same for a name in a directory others may write to: whatever is under
+// the name, a symbolic link included, is itself replaced by a new file of
+// the given mode (less the umask); nothing is written through a link.
+bool replaceFileAtomically(const std::string& path, std::string_view contents, mode_t mode);
 
 }  // namespace platform

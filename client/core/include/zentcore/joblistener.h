@@ -31,7 +31,6 @@ public:
 
 private:
     void run();
-    void serve(int connection);
 
     Callback onJob_;
     int listenFd_ = -1;
