@@ -25,6 +25,7 @@ ReferenceServer::ReferenceServer(const std::string& configJson, const std::map<s
 ReferenceServer::ReferenceServer(const ConfigFile& config) { start(config.path); }
 
 void ReferenceServer::start(const std::string& configPath) {
+    configPath_ = configPath;
     const std::string program = binDir() + "/zentserver";
     const std::vector<std::string> argv = {program, "--port", "0", "--config", configPath,
                                            "--spool", spoolDir(), "--log", dir_.file("server.log")};
@@ -60,7 +61,7 @@ void ReferenceServer::start(const std::string& configPath) {
     if (text.rfind(prefix, 0) != 0 || text.find('\n') == std::string::npos) {
         ADD_FAILURE() << "zentserver did not start: \"" << text << "\"\n" << log();
         if (pid_ > 0) {
-            kill(pid_, SIGKILL);
+            ::kill(pid_, SIGKILL);
             waitpid(pid_, nullptr, 0);
             pid_ = -1;
         }
@@ -71,11 +72,23 @@ void ReferenceServer::start(const std::string& configPath) {
 
 ReferenceServer::~ReferenceServer() {
     if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
+    ::kill(pid_, SIGTERM);
     int status = 0;
     waitpid(pid_, &status, 0);
     // A clean stop; under the sanitizers a report also ends it otherwise.
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "zentserver ended with status " << status;
+}
+
+void ReferenceServer::kill() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+}
+
+void ReferenceServer::restart() {
+    kill();
+    start(configPath_);
 }
 
 bool ReferenceServer::alive() {

@@ -38,10 +38,16 @@ public:
     bool logShows(const std::string& text) const;
     const TempDir& dir() const { return dir_; }
 
+    // Kills the server with SIGKILL and waits for it, as a crash would end it.
+    void kill();
+    // Starts it again with the same configuration, spool and log (on a new port).
+    void restart();
+
 private:
     void start(const std::string& configPath);
 
     TempDir dir_;
+    std::string configPath_;
     pid_t pid_ = -1;
     int port_ = 0;
 };

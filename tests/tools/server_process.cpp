@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <random>
 #include <stdexcept>
 #include <thread>
 
@@ -133,6 +134,47 @@ WireAnswer exchange(int port, const Request& r) {
     WireAnswer a = readAnswer(fd);
     close(fd);
     return a;
+}
+
+Bytes jobPackage(const std::string& printer, const std::string& path, const std::string& document,
+                 const Bytes& job, std::int32_t flags, std::int32_t width, std::int32_t height, std::int16_t pages,
+                 std::int16_t copies, std::int16_t paper, std::int16_t color) {
+    Bytes p;
+    for (const std::string* s : {&printer, &path, &document}) {
+        p.insert(p.end(), s->begin(), s->end());
+        p.push_back(0);
+    }
+    auto put32 = [&](std::int32_t v) {
+        for (int shift = 24; shift >= 0; shift -= 8) p.push_back(std::uint8_t(std::uint32_t(v) >> shift));
+    };
+    auto put16 = [&](std::int16_t v) {
+        p.push_back(std::uint8_t(std::uint16_t(v) >> 8));
+        p.push_back(std::uint8_t(v));
+    };
+    put32(std::int32_t(job.size()));
+    put32(flags);
+    put32(width);
+    put32(height);
+    put16(pages);
+    put16(copies);
+    put16(paper);
+    put16(color);
+    p.insert(p.end(), job.begin(), job.end());
+    return p;
+}
+
+Bytes randomBytes(std::size_t n, unsigned seed) {
+    std::mt19937 gen(seed);
+    Bytes b(n);
+    for (auto& x : b) x = std::uint8_t(gen());
+    return b;
+}
+
+std::vector<std::filesystem::path> spooledJobs(const std::string& spool) {
+    std::vector<std::filesystem::path> jobs;
+    for (const auto& e : std::filesystem::directory_iterator(spool))
+        if (e.path().filename().string().rfind("job-", 0) == 0) jobs.push_back(e.path());
+    return jobs;
 }
 
 std::int32_t be32(const Bytes& d, std::size_t at) {

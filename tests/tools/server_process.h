@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -53,6 +54,14 @@ bool closedByPeer(int fd, int timeoutMs);
 WireAnswer exchange(int port, const Request& request);
 // The wire image of a request header.
 Bytes requestHeader(const Request& request, std::int32_t packedSize);
+
+// The job package as the client builds it for PRFILE.
+Bytes jobPackage(const std::string& printer, const std::string& path, const std::string& document,
+                 const Bytes& job, std::int32_t flags, std::int32_t width, std::int32_t height, std::int16_t pages,
+                 std::int16_t copies, std::int16_t paper, std::int16_t color);
+Bytes randomBytes(std::size_t n, unsigned seed);
+// The job directories ("job-N-sSESSION") in the spool.
+std::vector<std::filesystem::path> spooledJobs(const std::string& spool);
 
 std::int32_t be32(const Bytes& data, std::size_t at = 0);
 std::vector<std::string> fields(const std::string& text, char separator);

@@ -6,7 +6,6 @@
 #include <chrono>
 #include <filesystem>
 #include <nlohmann/json.hpp>
-#include <random>
 
 #include <gtest/gtest.h>
 #include <zcodec/cipher.h>
@@ -80,48 +79,6 @@ std::vector<std::string> lines(const std::string& text) {
         if (!l.empty()) out.push_back(l);
     }
     return out;
-}
-
-// The job package as the client builds it for PRFILE.
-Bytes jobPackage(const std::string& printer, const std::string& path, const std::string& document,
-                 const Bytes& job, std::int32_t flags, std::int32_t width, std::int32_t height, std::int16_t pages,
-                 std::int16_t copies, std::int16_t paper, std::int16_t color) {
-    Bytes p;
-    for (const std::string* s : {&printer, &path, &document}) {
-        p.insert(p.end(), s->begin(), s->end());
-        p.push_back(0);
-    }
-    auto put32 = [&](std::int32_t v) {
-        for (int shift = 24; shift >= 0; shift -= 8) p.push_back(std::uint8_t(std::uint32_t(v) >> shift));
-    };
-    auto put16 = [&](std::int16_t v) {
-        p.push_back(std::uint8_t(std::uint16_t(v) >> 8));
-        p.push_back(std::uint8_t(v));
-    };
-    put32(std::int32_t(job.size()));
-    put32(flags);
-    put32(width);
-    put32(height);
-    put16(pages);
-    put16(copies);
-    put16(paper);
-    put16(color);
-    p.insert(p.end(), job.begin(), job.end());
-    return p;
-}
-
-Bytes randomBytes(std::size_t n, unsigned seed) {
-    std::mt19937 gen(seed);
-    Bytes b(n);
-    for (auto& x : b) x = std::uint8_t(gen());
-    return b;
-}
-
-std::vector<fs::path> spooledJobs(const std::string& spool) {
-    std::vector<fs::path> jobs;
-    for (const auto& e : fs::directory_iterator(spool))
-        if (e.path().filename().string().rfind("job-", 0) == 0) jobs.push_back(e.path());
-    return jobs;
 }
 
 TEST_F(ServerTest, AskPrinterSendsAll31KeysInOrderAndTheClientParsesThem) {

@@ -10,9 +10,11 @@
 #include <zentcore/printercheck.h>
 #include <zentcore/serverrequest.h>
 #include <zentcore/transmission.h>
+#include <zplatform/owneddir.h>
 #include <zplatform/prompter.h>
 #include <zplatform/system.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -84,18 +86,10 @@ private:
     bool yes_;
 };
 
-// A working directory that lives as long as the command.
-struct TempWorkDir {
-    TempWorkDir() {
-        std::string pattern = platform::tempDirectory() + "/zentprint-XXXXXX";
-        if (::mkdtemp(pattern.data())) path = pattern;
-    }
-    ~TempWorkDir() {
-        std::error_code ignored;
-        if (!path.empty()) std::filesystem::remove_all(path, ignored);
-    }
-    std::string path;
-};
+// Each run works in a directory of its own under $TMPDIR, which it removes
+// at the end and keeps locked meanwhile; what a killed run left behind (the
+// job twice, as handed off and packed) is swept by the next run.
+const char kWorkDirPrefix[] = "zentprint-";
 
 int notDelivered(const std::string& why) {
     if (!why.empty()) std::cerr << "zentctl: " << why << "\n";
@@ -142,15 +136,20 @@ int cmdPrint(const Args& args) {
     const auto address = zentcore::SplitPrinterAddressOrWarn(encdec::Trim(o.address), false);
     if (!address) return notDelivered("");
 
-    TempWorkDir work;
-    if (work.path.empty()) return notDelivered("cannot make a working directory in " + platform::tempDirectory());
+    platform::sweepAbandonedDirectories(platform::tempDirectory(), kWorkDirPrefix);
+    const platform::OwnedDirectory workDir(platform::tempDirectory(), kWorkDirPrefix);
+    if (workDir.path().empty()) {
+        const std::string why = platform::errorText(errno);
+        return notDelivered("cannot make a working directory in " + platform::tempDirectory() + ": " + why);
+    }
+    const std::string& work = workDir.path();
     std::string errorText, baseName;
-    if (!encdec::SubmitFileToDirectory(o.file, o.job, work.path, errorText, baseName))
+    if (!encdec::SubmitFileToDirectory(o.file, o.job, work, errorText, baseName))
         return notDelivered("cannot take " + o.file + ": " + errorText);
 
     zentcore::TQueuedJob job;
     job.BaseName = baseName;
-    if (!zentcore::ReadJobDescription(job, work.path, -1, true)) return notDelivered("cannot read the job back");
+    if (!zentcore::ReadJobDescription(job, work, -1, true)) return notDelivered("cannot read the job back");
 
     const zentcore::JobTraits traits{job.Pages, job.Copies, job.Papersize, job.Color};
     const auto check = zentcore::CheckPrinter(traits, *address, 0);
@@ -166,10 +165,10 @@ int cmdPrint(const Args& args) {
     job.Printer = address->printer;
     job.Server = address->server;
     job.ServerFlags = std::uint16_t((check.printer.AtRequest ? 1 : 0) + (check.printer.ArchiveJob ? 2 : 0));
-    zentcore::WriteJobDescription(job, work.path);
-    zentcore::FinishCompression(job, work.path);
+    zentcore::WriteJobDescription(job, work);
+    zentcore::FinishCompression(job, work);
 
-    const auto text = zentcore::TransmissionText(job, work.path, &check.printer.Margins);
+    const auto text = zentcore::TransmissionText(job, work, &check.printer.Margins);
     if (!zentcore::StartTransmission(job, text, 0, 0)) return notDelivered("cannot start the transmission");
     job.SendThread->waitFor();
     const auto& sent = *job.SendThread;

@@ -1,5 +1,6 @@
 #include "config.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -233,6 +234,10 @@ CommandOptions ServerConfig::optionsFor(const std::string& command) const {
     return it == commands.end() ? CommandOptions{} : it->second;
 }
 
+std::int64_t ServerConfig::transferDeadlineMs(std::int64_t bytes) const {
+    return payloadDeadlineMs + std::max<std::int64_t>(bytes, 0) * 1000 / minBytesPerSecond;
+}
+
 ServerConfig parseConfig(const std::string& jsonText, const std::string& baseDir) {
     json root;
     try {
@@ -260,7 +265,11 @@ ServerConfig parseConfig(const std::string& jsonText, const std::string& baseDir
     c.maxRequestBytes = r.integer("max_request_bytes", c.maxRequestBytes, 0, kInt32Max - encdec::kCommHeaderSize);
     c.maxUnpackedBytes = r.integer("max_unpacked_bytes", c.maxUnpackedBytes, 0, 1ll << 40);
     c.ioTimeoutMs = int(r.integer("io_timeout_ms", c.ioTimeoutMs, 1, 3600000));
+    c.headerDeadlineMs = int(r.integer("header_deadline_ms", c.headerDeadlineMs, 1, 3600000));
+    c.payloadDeadlineMs = int(r.integer("payload_deadline_ms", c.payloadDeadlineMs, 1, 3600000));
+    c.minBytesPerSecond = r.integer("min_bytes_per_second", c.minBytesPerSecond, 1, 1ll << 40);
     c.maxConnections = int(r.integer("max_connections", c.maxConnections, 1, 10000));
+    c.maxOpenConnections = int(r.integer("max_open_connections", c.maxOpenConnections, 1, 100000));
     c.spool = r.text("spool", "");
     if (!c.spool.empty() && fs::path(c.spool).is_relative()) c.spool = (fs::path(baseDir) / c.spool).string();
 

@@ -102,14 +102,22 @@ struct ServerConfig {
     std::int32_t refusedValue = 0;         // PRFILE answer for a refused job
     std::int64_t maxRequestBytes = 64ll << 20;
     std::int64_t maxUnpackedBytes = 128ll << 20;
-    int ioTimeoutMs = 30000;               // longest silence while reading a request
-    int maxConnections = 32;
+    int ioTimeoutMs = 30000;               // longest silence while reading a request or writing its answer
+    int headerDeadlineMs = 10000;          // the whole header must arrive within this time of connecting
+    int payloadDeadlineMs = 30000;         // the payload (and the answer) may take this long,
+    std::int64_t minBytesPerSecond = 32768;   // plus one second per this many bytes of it
+    int maxConnections = 32;               // requests handled at once; more wait their turn
+    int maxOpenConnections = 256;          // connections open at once, however far they are
     std::string spool;                     // empty: not set in the file
 
     const PrinterConfig* findPrinter(const std::string& name) const;
     const AuthMethod* findMethod(const std::string& name) const;
     // The options for a command (defaults when none are configured).
     CommandOptions optionsFor(const std::string& command) const;
+    // How long a payload or an answer of that many bytes may take to pass:
+    // a slow link still carries a large job, a peer slower than the minimum
+    // rate cannot hold its connection for ever.
+    std::int64_t transferDeadlineMs(std::int64_t bytes) const;
 };
 
 // Parses the JSON text; relative file names are taken from baseDir. Raises

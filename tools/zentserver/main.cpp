@@ -65,6 +65,7 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         log.note("listening on " + address + ", " + std::to_string(config.printers.size()) +
                  " printers, spool " + spool.directory());
+        for (const auto& path : spool.swept()) log.note("removed " + path + ", a job an earlier run did not finish");
         server.run(stopRequested);
         log.note("stopped");
     } catch (const std::exception& e) {

@@ -24,7 +24,7 @@ const char kUsage[] =
     "\n"
     "Once listening, the first line on standard output is\n"
     "\"listening on HOST:PORT\" with the port actually bound. SIGINT or SIGTERM\n"
-    "stops the server after the open connections have ended.\n"
+    "stops the server once the requests it is handling are answered.\n"
     "Exit status: 0 after a stop, 1 when it cannot listen or store jobs,\n"
     "2 for a bad command line or configuration.\n";
 

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <zplatform/fd.h>
+#include <zplatform/owneddir.h>
 #include <stdexcept>
 #include <utility>
 
@@ -24,6 +25,7 @@ namespace {
 
 const char kJobFile[] = "job.bin";
 const char kMetaFile[] = "meta.json";
+const char kIncomingPrefix[] = ".incoming-";
 
 std::string hex(const std::uint8_t* data, std::size_t n) {
     static const char digits[] = "0123456789abcdef";
@@ -130,26 +132,33 @@ Spool::Spool(std::string directory) : directory_(std::move(directory)) {
     fs::create_directories(directory_, ec);
     if (!fs::is_directory(directory_, ec))
         throw std::runtime_error("cannot create the spool directory \"" + directory_ + "\"");
+    swept_ = platform::sweepAbandonedDirectories(directory_, kIncomingPrefix);
     next_ = highestJobNumber(directory_) + 1;
 }
 
 std::string Spool::store(const JobPackage& job, const RequestBody& package, const JobOrigin& origin,
                          std::string& error) {
-    // Built under a temporary name and renamed when complete.
-    std::string incoming = directory_ + "/.incoming-XXXXXX";
-    if (!::mkdtemp(incoming.data())) {
+    // Built under a temporary name and renamed when complete; removed when
+    // it cannot be, and swept at the next start when the server is killed.
+    platform::OwnedDirectory building(directory_, kIncomingPrefix);
+    if (building.path().empty()) {
         error = directory_ + ": " + std::strerror(errno);
         return "";
     }
+    const std::string incoming = building.path();
     const std::string meta = metaText(job, origin);
     std::error_code ec;
     const RequestBody::Bytes metaBytes(meta.begin(), meta.end());
     if (!writeDurably(incoming + "/" + kJobFile, package, job.jobOffset, job.jobSize, error) ||
-        !writeDurably(incoming + "/" + kMetaFile, RequestBody(metaBytes), 0, metaBytes.size(), error)) {
+        !writeDurably(incoming + "/" + kMetaFile, RequestBody(metaBytes), 0, metaBytes.size(), error))
+        return "";
+    syncDirectory(incoming);
+    // Unowned from here on, for the moment it takes to rename it into place.
+    if (!building.release()) {
+        error = incoming + ": " + std::strerror(errno);
         fs::remove_all(incoming, ec);
         return "";
     }
-    syncDirectory(incoming);
 
     std::lock_guard lock(mutex_);
     for (int attempt = 0; attempt < 1000; ++attempt) {

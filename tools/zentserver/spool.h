@@ -1,12 +1,15 @@
 // Where delivered jobs are kept: one directory per job, holding "job.bin"
 // (the job bytes exactly as they arrived) and "meta.json" (printer, path,
 // document name, the 24-byte block as hex and as numbers, session, user,
-// peer, time). A job directory appears whole or not at all.
+// peer, time). A job directory appears whole or not at all: it is built as
+// ".incoming-XXXXXX", owned (platform::OwnedDirectory) while it is written,
+// and renamed into place when complete.
 #pragma once
 
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "job_package.h"
 
@@ -27,6 +30,9 @@ public:
     explicit Spool(std::string directory);
 
     const std::string& directory() const { return directory_; }
+    // What the constructor swept: directories of jobs a killed server was
+    // still storing (their owner gone); those of a live server stay.
+    const std::vector<std::string>& swept() const { return swept_; }
 
     // Stores the job whose bytes lie in package (deciphered as they are
     // written when it is still enciphered); returns the name of its directory
@@ -37,6 +43,7 @@ public:
 
 private:
     std::string directory_;
+    std::vector<std::string> swept_;
     std::mutex mutex_;
     std::uint64_t next_ = 1;
 };

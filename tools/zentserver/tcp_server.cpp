@@ -3,146 +3,35 @@
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
-#include <poll.h>
-#include <sys/mman.h>
+#include <sys/eventfd.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdint>
 #include <chrono>
 #include <cstring>
-#include <new>
+#include <memory>
 #include <stdexcept>
 #include <system_error>
-#include <thread>
 
 namespace zentserver {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
 
-constexpr int kPollSliceMs = 100;            // how often waits look at the stop flag
-constexpr std::size_t kReadChunk = 1 << 20;  // bytes taken from the socket per step
-constexpr int kDrainMs = 500;                // after answering, before closing
+constexpr int kTickMs = 50;             // how often deadlines and the stop flag are looked at
+constexpr int kDrainMs = 500;           // after answering, before closing
+constexpr int kStopGraceMs = 2000;      // for answers still leaving once the server stops
+constexpr int kAcceptPauseMs = 100;     // out of descriptors: before accepting again
+constexpr int kAcceptsPerTurn = 64;
+constexpr int kEventsPerTurn = 256;
 
-enum class Io { Ok, Closed, TimedOut, Stopped, Failed };
-
-const char* describe(Io io) {
-    switch (io) {
-        case Io::Ok: return "ok";
-        case Io::Closed: return "connection closed";
-        case Io::TimedOut: return "timed out";
-        case Io::Stopped: return "server stopping";
-        case Io::Failed: return "connection error";
-    }
-    return "?";
-}
-
-// Waits until fd is ready for events; the idle deadline restarts with every
-// bit of progress the caller makes.
-Io waitReady(int fd, short events, Clock::time_point deadline, const std::atomic<bool>& stop) {
-    for (;;) {
-        if (stop.load()) return Io::Stopped;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) return Io::TimedOut;
-        pollfd p{fd, events, 0};
-        const int rc = ::poll(&p, 1, int(std::min<long long>(left, kPollSliceMs)));
-        if (rc < 0 && errno != EINTR) return Io::Failed;
-        if (rc > 0) return Io::Ok;
-    }
-}
-
-Io readSome(int fd, std::uint8_t* buffer, std::size_t n, std::size_t& got, int idleMs,
-            const std::atomic<bool>& stop) {
-    got = 0;
-    while (got < n) {
-        const Io ready = waitReady(fd, POLLIN, Clock::now() + std::chrono::milliseconds(idleMs), stop);
-        if (ready != Io::Ok) return ready;
-        const ssize_t r = ::recv(fd, buffer + got, n - got, 0);
-        if (r == 0) return Io::Closed;
-        if (r < 0) {
-            if (errno == EINTR || errno == EAGAIN) continue;
-            return Io::Failed;
-        }
-        got += std::size_t(r);
-    }
-    return Io::Ok;
-}
-
-Io writeAll(int fd, const std::uint8_t* data, std::size_t n, int idleMs, const std::atomic<bool>& stop) {
-    std::size_t sent = 0;
-    while (sent < n) {
-        const Io ready = waitReady(fd, POLLOUT, Clock::now() + std::chrono::milliseconds(idleMs), stop);
-        if (ready != Io::Ok) return ready;
-        const ssize_t w = ::send(fd, data + sent, n - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (w < 0) {
-            if (errno == EINTR || errno == EAGAIN) continue;
-            return Io::Failed;
-        }
-        sent += std::size_t(w);
-    }
-    return Io::Ok;
-}
-
-// Large payloads fill their buffer page by page; backing it with huge pages,
-// where the system allows them, saves most of those page faults. Only a
-// hint: refused or unsupported, nothing changes.
-void preferHugePages(Bytes& buffer) {
-    constexpr std::size_t kHuge = std::size_t(2) << 20;
-    if (buffer.capacity() < 2 * kHuge) return;
-    const auto page = std::uintptr_t(::sysconf(_SC_PAGESIZE));
-    const auto begin = (std::uintptr_t(buffer.data()) + page - 1) / page * page;
-    const auto end = (std::uintptr_t(buffer.data()) + buffer.capacity()) / page * page;
-    if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-}
-
-// Reads size bytes (already within the configured limit) into one buffer
-// reserved once: no regrowth, no copying. Reserved pages are only backed as
-// bytes arrive, so a header that announces much and sends little still costs
-// little memory.
-Io readPayload(int fd, std::int64_t size, Bytes& payload, int idleMs, const std::atomic<bool>& stop) {
-    payload.clear();
-    try {
-        payload.reserve(std::size_t(size));
-        preferHugePages(payload);
-    } catch (const std::bad_alloc&) {
-        // Not refused for this alone: the buffer then grows as bytes arrive.
-    }
-    while (std::int64_t(payload.size()) < size) {
-        const std::size_t chunk = std::min<std::size_t>(kReadChunk, std::size_t(size) - payload.size());
-        const std::size_t old = payload.size();
-        payload.resize(old + chunk);
-        std::size_t got = 0;
-        const Io io = readSome(fd, payload.data() + old, chunk, got, idleMs, stop);
-        payload.resize(old + got);
-        if (io != Io::Ok) return io;
-    }
-    return Io::Ok;
-}
-
-// Closing with unread input makes the kernel reset the connection, which can
-// destroy an answer the client has not read yet: end our side first and
-// read what the client still sends, briefly.
-void closeGently(int fd, const std::atomic<bool>& stop) {
-    ::shutdown(fd, SHUT_WR);
-    const auto deadline = Clock::now() + std::chrono::milliseconds(kDrainMs);
-    std::uint8_t sink[4096];
-    while (waitReady(fd, POLLIN, deadline, stop) == Io::Ok) {
-        const ssize_t r = ::recv(fd, sink, sizeof sink, 0);
-        if (r == 0 || (r < 0 && errno != EINTR && errno != EAGAIN)) break;
-    }
-    ::close(fd);
-}
-
-void sleepUnlessStopped(int ms, const std::atomic<bool>& stop) {
-    const auto until = Clock::now() + std::chrono::milliseconds(ms);
-    while (!stop.load() && Clock::now() < until)
-        std::this_thread::sleep_for(std::min<Clock::duration>(std::chrono::milliseconds(kPollSliceMs),
-                                                              until - Clock::now()));
-}
+// Descriptors the server needs besides its connections: listener, epoll,
+// eventfd, log, and the spool files the workers have open.
+constexpr std::size_t kReservedFds = 16;
 
 std::string addressText(const sockaddr_storage& a) {
     char host[INET6_ADDRSTRLEN] = "?";
@@ -165,14 +54,32 @@ std::string addressText(const sockaddr_storage& a) {
     return text;
 }
 
+Clock::time_point after(Clock::time_point from, std::int64_t ms) { return from + milliseconds(ms); }
+
+// The configured number of open connections, or fewer when the system
+// allows this process too few descriptors. Every connection holds one, idle
+// ones included, so the soft limit is raised as far as that takes (and the
+// hard limit allows).
+std::size_t openConnectionLimit(const ServerConfig& config) {
+    const auto reserved = rlim_t(kReservedFds + 2 * std::size_t(config.maxConnections));
+    const auto wanted = rlim_t(config.maxOpenConnections) + reserved;
+    rlimit files{};
+    if (::getrlimit(RLIMIT_NOFILE, &files) != 0) return std::size_t(config.maxOpenConnections);
+    if (files.rlim_cur != RLIM_INFINITY && files.rlim_cur < wanted) {
+        rlimit raised = files;
+        raised.rlim_cur = files.rlim_max == RLIM_INFINITY ? wanted : std::min(wanted, files.rlim_max);
+        if (::setrlimit(RLIMIT_NOFILE, &raised) == 0) files = raised;
+    }
+    if (files.rlim_cur == RLIM_INFINITY || files.rlim_cur >= wanted) return std::size_t(config.maxOpenConnections);
+    return files.rlim_cur > reserved ? std::size_t(files.rlim_cur - reserved) : 1;
+}
+
 }  // namespace
 
-TcpServer::TcpServer(Dispatcher& dispatcher, RequestLog& log) : dispatcher_(dispatcher), log_(log) {}
+TcpServer::TcpServer(Dispatcher& dispatcher, RequestLog& log)
+    : dispatcher_(dispatcher), log_(log), workers_(dispatcher.config().maxConnections) {}
 
-TcpServer::~TcpServer() {
-    if (listener_ >= 0) ::close(listener_);
-    reap(true);
-}
+TcpServer::~TcpServer() = default;
 
 std::string TcpServer::listen(const std::string& host, int port) {
     addrinfo hints{};
@@ -185,121 +92,327 @@ std::string TcpServer::listen(const std::string& host, int port) {
     std::unique_ptr<addrinfo, void (*)(addrinfo*)> guard(found, ::freeaddrinfo);
     std::string failure = "no address for \"" + host + "\"";
     for (const addrinfo* a = found; a; a = a->ai_next) {
-        const int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
-        if (fd < 0) continue;
+        platform::UniqueFd fd(::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a->ai_protocol));
+        if (!fd.ok()) continue;
         const int on = 1;
-        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        if (::bind(fd, a->ai_addr, a->ai_addrlen) == 0 && ::listen(fd, 128) == 0) {
-            listener_ = fd;
+        ::setsockopt(fd.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        if (::bind(fd.get(), a->ai_addr, a->ai_addrlen) == 0 && ::listen(fd.get(), 512) == 0) {
             sockaddr_storage bound{};
             socklen_t len = sizeof bound;
-            ::getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &len);
+            ::getsockname(fd.get(), reinterpret_cast<sockaddr*>(&bound), &len);
+            listener_ = std::move(fd);
             return addressText(bound);
         }
         failure = "cannot listen on " + host + ":" + std::to_string(port) + ": " + std::strerror(errno);
-        ::close(fd);
     }
     throw std::runtime_error(failure);
 }
 
-void TcpServer::reap(bool all) {
-    for (auto it = workers_.begin(); it != workers_.end();) {
-        if (all || it->done->load()) {
-            it->thread.join();
-            it = workers_.erase(it);
-        } else {
-            ++it;
+void TcpServer::run(const std::atomic<bool>& stop) {
+    epoll_ = platform::UniqueFd(::epoll_create1(EPOLL_CLOEXEC));
+    wake_ = platform::UniqueFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    if (!epoll_.ok() || !wake_.ok()) throw std::runtime_error(std::string("cannot wait for connections: ") +
+                                                               std::strerror(errno));
+    epoll_event wakeEvent{};
+    wakeEvent.events = EPOLLIN;
+    wakeEvent.data.ptr = &wake_;
+    ::epoll_ctl(epoll_.get(), EPOLL_CTL_ADD, wake_.get(), &wakeEvent);
+    watchListener(true);
+    openLimit_ = openConnectionLimit(dispatcher_.config());
+
+    epoll_event events[kEventsPerTurn];
+    Clock::time_point lastExpiry = Clock::now();
+    for (;;) {
+        Clock::time_point now = Clock::now();
+        if (stop.load() && !stopping_) beginStop(now);
+        if (stopping_ && connections_.empty()) break;
+        if (!stopping_ && !listening_ && now >= acceptPausedUntil_) watchListener(true);
+
+        const int n = ::epoll_wait(epoll_.get(), events, kEventsPerTurn, kTickMs);
+        now = Clock::now();
+        for (int i = 0; i < n; ++i) {
+            void* tag = events[i].data.ptr;
+            if (tag == nullptr) {
+                acceptNew(now);
+            } else if (tag == &wake_) {
+                takeHandled(now);
+            } else {
+                auto& c = *static_cast<Connection*>(tag);
+                if (c.phase != Phase::Closed) advance(c, now);   // closed earlier in this turn
+            }
         }
+        if (now - lastExpiry >= milliseconds(kTickMs) || stopping_) {
+            expire(now);
+            lastExpiry = now;
+        }
+        connections_.remove_if([](const Connection& c) { return c.phase == Phase::Closed; });
     }
+    watchListener(false);
 }
 
-void TcpServer::run(const std::atomic<bool>& stop) {
-    const int cap = dispatcher_.config().maxConnections;
-    while (!stop.load()) {
-        reap(false);
-        pollfd p{listener_, POLLIN, 0};
-        if (::poll(&p, 1, kPollSliceMs) <= 0) continue;
+void TcpServer::watchListener(bool on) {
+    if (on == listening_ || !listener_.ok()) return;
+    epoll_event e{};
+    e.events = EPOLLIN;
+    e.data.ptr = nullptr;
+    ::epoll_ctl(epoll_.get(), on ? EPOLL_CTL_ADD : EPOLL_CTL_DEL, listener_.get(), &e);
+    listening_ = on;
+}
+
+void TcpServer::watch(Connection& c, std::uint32_t events) {
+    if (events == c.watched) return;
+    epoll_event e{};
+    e.events = events;
+    e.data.ptr = &c;
+    // Without events the descriptor leaves the set: a hang-up is reported
+    // whatever one waits for, and would wake the loop for ever meanwhile.
+    const int op = events == 0 ? EPOLL_CTL_DEL : c.watched == 0 ? EPOLL_CTL_ADD : EPOLL_CTL_MOD;
+    ::epoll_ctl(epoll_.get(), op, c.fd.get(), &e);
+    c.watched = events;
+}
+
+void TcpServer::acceptNew(Clock::time_point now) {
+    for (int i = 0; i < kAcceptsPerTurn; ++i) {
         sockaddr_storage from{};
         socklen_t len = sizeof from;
-        const int fd = ::accept4(listener_, reinterpret_cast<sockaddr*>(&from), &len, SOCK_CLOEXEC);
-        if (fd < 0) {
+        platform::UniqueFd fd(
+            ::accept4(listener_.get(), reinterpret_cast<sockaddr*>(&from), &len, SOCK_CLOEXEC | SOCK_NONBLOCK));
+        if (!fd.ok()) {
+            if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR || errno == ECONNABORTED) return;
             // Out of descriptors or memory: the connection stays queued and
-            // poll reports it at once again, so pause instead of spinning.
-            if (errno != EINTR && errno != ECONNABORTED) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            continue;
+            // would be reported again at once, so look away for a moment.
+            watchListener(false);
+            acceptPausedUntil_ = after(now, kAcceptPauseMs);
+            return;
         }
         const std::string peer = addressText(from);
-        if (int(workers_.size()) >= cap) {
-            log_.request(peer, "", 0, 0, "refused: " + std::to_string(cap) + " connections already open");
-            ::close(fd);
+        if (open_ >= openLimit_ && !makeRoom(now)) {
+            log_.request(peer, "", 0, 0, "refused: " + std::to_string(open_) + " connections open, none of them waiting");
             continue;
         }
-        auto done = std::make_shared<std::atomic<bool>>(false);
-        try {
-            workers_.push_back(Worker{std::thread([this, fd, peer, done, &stop] {
-                                          // Running out of memory ends this connection only,
-                                          // never the whole server.
-                                          try {
-                                              serve(fd, peer, stop);
-                                          } catch (...) {
-                                              ::close(fd);
-                                          }
-                                          done->store(true);
-                                      }),
-                                      done});
-        } catch (const std::system_error& e) {
-            log_.request(peer, "", 0, 0, std::string("refused: ") + e.what());
-            ::close(fd);
-        }
+        Connection& c = connections_.emplace_back(std::move(fd), peer, now);
+        ++open_;
+        c.deadline = after(now, dispatcher_.config().headerDeadlineMs);
+        watch(c, EPOLLIN | EPOLLRDHUP);
+        advance(c, now);   // the request often comes with the connection
     }
-    reap(true);
 }
 
-void TcpServer::serve(int fd, const std::string& peer, const std::atomic<bool>& stop) {
-    const int idleMs = dispatcher_.config().ioTimeoutMs;
-    std::uint8_t image[encdec::kCommHeaderSize];
-    std::size_t got = 0;
-    const Io headerRead = readSome(fd, image, sizeof image, got, idleMs, stop);
-    if (headerRead != Io::Ok) {
-        log_.request(peer, "", 0, 0,
-                     "dropped: " + std::string(describe(headerRead)) + " after " + std::to_string(got) +
-                         " of 256 header bytes");
-        ::close(fd);
+// The connection the newcomer replaces: the one that has waited longest for
+// its header, else the one that has waited longest for its payload. A real
+// client sends its header at once, so the first kind are idle or slow peers.
+// Bytes that have arrived but were not read yet count: a candidate reads
+// them before it is judged.
+bool TcpServer::makeRoom(Clock::time_point now) {
+    const std::string why = "dropped for a newer connection (" + std::to_string(open_) + " open)";
+    for (const Phase phase : {Phase::Header, Phase::Payload}) {
+        for (auto& c : connections_) {
+            if (c.phase != phase) continue;
+            advance(c, now);
+            if (c.phase == Phase::Closed) return true;
+            if (c.phase != phase) continue;
+            drop(c, why);
+            return true;
+        }
+    }
+    return false;
+}
+
+void TcpServer::advance(Connection& c, Clock::time_point now) {
+    Step step = Step::Waiting;
+    switch (c.phase) {
+        case Phase::Header:
+            step = c.readHeader();
+            if (step == Step::Done) {
+                headerComplete(c, now);
+                if (c.phase == Phase::Payload) advance(c, now);   // it may have come with the header
+                return;
+            }
+            break;
+        case Phase::Payload:
+            step = c.readPayload();
+            if (step == Step::Done) {
+                startHandling(c);
+                return;
+            }
+            break;
+        case Phase::Answering:
+            step = c.writeAnswer();
+            if (step == Step::Done) {
+                answered(c, c.answer.outcome, now);
+                return;
+            }
+            if (step != Step::Waiting)
+                answered(c, c.answer.outcome + " (answer not delivered: " + describe(step) + ")", now);
+            return;
+        case Phase::Draining:
+            if (c.drain() != Step::Waiting) close(c);
+            return;
+        case Phase::Handling:
+        case Phase::Delaying:
+        case Phase::Closed:
+            return;
+    }
+    if (step != Step::Waiting) drop(c, std::string("dropped: ") + describe(step));
+}
+
+void TcpServer::headerComplete(Connection& c, Clock::time_point now) {
+    c.request = encdec::TCommHeader(c.image, encdec::kCommHeaderSize);
+    if (auto refused = dispatcher_.screenHeader(c.request)) {
+        c.answer = std::move(*refused);
+        answerReady(c, now);
         return;
     }
-    const encdec::TCommHeader header(image, encdec::kCommHeaderSize);
+    c.phase = Phase::Payload;
+    c.deadline = after(now, dispatcher_.config().transferDeadlineMs(c.request.Size));
+    c.lastProgress = now;
+    if (c.request.Size == 0) startHandling(c);
+}
 
-    Answer answer;
-    if (auto refused = dispatcher_.screenHeader(header)) {
-        answer = std::move(*refused);
-    } else {
-        Bytes payload;
-        const Io payloadRead = readPayload(fd, header.Size, payload, idleMs, stop);
-        if (payloadRead != Io::Ok) {
-            log_.request(peer, header.Command, header.Session, header.Size,
-                         "dropped: " + std::string(describe(payloadRead)) + " after " +
-                             std::to_string(payload.size()) + " of " + std::to_string(header.Size) +
-                             " payload bytes");
-            ::close(fd);
-            return;
+void TcpServer::startHandling(Connection& c) {
+    watch(c, 0);
+    c.phase = Phase::Handling;
+    Connection* connection = &c;
+    try {
+        workers_.post([this, connection] {
+            Handled result{connection, std::nullopt, {}};
+            // Running out of memory ends this request only, never the whole server.
+            try {
+                result.answer = dispatcher_.handle(connection->request, std::move(connection->payload),
+                                                   connection->peer);
+            } catch (const std::exception& e) {
+                result.failure = e.what();
+            } catch (...) {
+                result.failure = "handling failed";
+            }
+            {
+                std::lock_guard lock(handledMutex_);
+                handled_.push_back(std::move(result));
+            }
+            const std::uint64_t one = 1;
+            [[maybe_unused]] const ssize_t ignored = ::write(wake_.get(), &one, sizeof one);
+        });
+    } catch (const std::system_error& e) {
+        drop(c, std::string("refused: ") + e.what());
+    }
+}
+
+void TcpServer::takeHandled(Clock::time_point now) {
+    std::uint64_t count = 0;
+    [[maybe_unused]] const ssize_t ignored = ::read(wake_.get(), &count, sizeof count);
+    std::vector<Handled> done;
+    {
+        std::lock_guard lock(handledMutex_);
+        done.swap(handled_);
+    }
+    for (auto& h : done) {
+        Connection& c = *h.connection;
+        if (!h.answer) {
+            drop(c, "dropped: " + h.failure);
+            continue;
         }
-        try {
-            answer = dispatcher_.handle(header, std::move(payload), peer);
-        } catch (const std::exception& e) {
-            log_.request(peer, header.Command, header.Session, header.Size, std::string("dropped: ") + e.what());
-            ::close(fd);
-            return;
+        c.answer = std::move(*h.answer);
+        answerReady(c, now);
+    }
+}
+
+void TcpServer::answerReady(Connection& c, Clock::time_point now) {
+    if (c.answer.delayMs > 0 && !stopping_) {
+        c.phase = Phase::Delaying;
+        c.deadline = after(now, c.answer.delayMs);
+        return;
+    }
+    startAnswer(c, now);
+}
+
+void TcpServer::startAnswer(Connection& c, Clock::time_point now) {
+    if (c.answer.silent) {
+        answered(c, c.answer.outcome, now);
+        return;
+    }
+    c.phase = Phase::Answering;
+    c.answerSent = 0;
+    c.lastProgress = now;
+    c.deadline = after(now, dispatcher_.config().transferDeadlineMs(std::int64_t(c.answer.wire.size())));
+    if (stopping_) c.deadline = std::min(c.deadline, stopDeadline_);
+    watch(c, EPOLLOUT);
+    advance(c, now);   // most answers fit into the socket at once
+}
+
+// Closing with unread input makes the kernel reset the connection, which can
+// destroy an answer the client has not read yet: end our side first and
+// read what the client still sends, briefly.
+void TcpServer::answered(Connection& c, const std::string& outcome, Clock::time_point now) {
+    logRequest(c, outcome);
+    c.answer = Answer();
+    ::shutdown(c.fd.get(), SHUT_WR);
+    if (stopping_) {
+        close(c);
+        return;
+    }
+    c.phase = Phase::Draining;
+    c.deadline = after(now, kDrainMs);
+    watch(c, EPOLLIN | EPOLLRDHUP);
+}
+
+void TcpServer::expire(Clock::time_point now) {
+    const auto idle = milliseconds(dispatcher_.config().ioTimeoutMs);
+    for (auto& c : connections_) {
+        switch (c.phase) {
+            case Phase::Header:
+            case Phase::Payload:
+                if (now >= c.deadline) drop(c, "dropped: deadline passed");
+                else if (now - c.lastProgress >= idle) drop(c, "dropped: timed out");
+                break;
+            case Phase::Delaying:
+                if (now >= c.deadline || stopping_) startAnswer(c, now);
+                break;
+            case Phase::Answering:
+                if (now >= c.deadline || now - c.lastProgress >= idle)
+                    answered(c, c.answer.outcome + " (answer not delivered: timed out)", now);
+                break;
+            case Phase::Draining:
+                if (now >= c.deadline) close(c);
+                break;
+            case Phase::Handling:
+            case Phase::Closed:
+                break;
         }
     }
+}
 
-    sleepUnlessStopped(answer.delayMs, stop);
-    std::string outcome = answer.outcome;
-    if (!answer.silent) {
-        const Io sent = writeAll(fd, answer.wire.data(), answer.wire.size(), idleMs, stop);
-        if (sent != Io::Ok) outcome += " (answer not delivered: " + std::string(describe(sent)) + ")";
+void TcpServer::beginStop(Clock::time_point now) {
+    stopping_ = true;
+    stopDeadline_ = after(now, kStopGraceMs);
+    watchListener(false);
+    listener_.close();
+    for (auto& c : connections_) {
+        if (c.phase == Phase::Header || c.phase == Phase::Payload) drop(c, "dropped: server stopping");
+        else if (c.phase == Phase::Draining) close(c);
+        else if (c.phase == Phase::Answering) c.deadline = std::min(c.deadline, stopDeadline_);
     }
-    log_.request(peer, header.Command, header.Session, header.Size, outcome);
-    closeGently(fd, stop);
+}
+
+void TcpServer::drop(Connection& c, const std::string& why) {
+    if (c.phase == Phase::Header || c.phase == Phase::Payload)
+        logRequest(c, why + " " + c.progressText());
+    else
+        logRequest(c, why);
+    close(c);
+}
+
+void TcpServer::close(Connection& c) {
+    if (c.phase == Phase::Closed) return;
+    --open_;
+    watch(c, 0);
+    c.fd.close();
+    c.payload = Bytes();
+    c.phase = Phase::Closed;
+}
+
+void TcpServer::logRequest(const Connection& c, const std::string& outcome) {
+    if (c.phase == Phase::Header) log_.request(c.peer, "", 0, 0, outcome);
+    else log_.request(c.peer, c.request.Command, c.request.Session, c.request.Size, outcome);
 }
 
 }  // namespace zentserver
