@@ -1,5 +1,6 @@
-// Printer data lines of any content parse in both modes, and a parsed record
-// written out and parsed again comes back the same.
+// Printer data lines of any content parse in both modes, a parsed record
+// written out and parsed again comes back the same, and an answer read in
+// one pass gives the record of its lines with at most one line per key.
 #include <zcodec/printerdata.h>
 
 #include <cstdint>
@@ -57,6 +58,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         TPrinterData again;
         encdec::ParsePrinterData(written, again, lenient);
         require(sameRecord(again, parsed));
+
+        encdec::StringList answerLines, keyLines;
+        encdec::split(std::string(text.substr(0, text.find('\0'))), "\r\n", answerLines);
+        TPrinterData fromLines, fromAnswer;
+        encdec::ParsePrinterData(answerLines, fromLines, lenient);
+        require(encdec::ParsePrinterAnswer(text, fromAnswer, lenient, keyLines) == answerLines.size());
+        require(fromAnswer == fromLines);
+        require(keyLines.size() <= encdec::PrinterDataKeys.size());
 
         encdec::ParsePrinterData(keys, values, parsed, lenient);
         (void)encdec::GetPaperSizeString(parsed.PrPage, lenient, parsed.Margins.PaperWidth,

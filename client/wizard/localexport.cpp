@@ -80,6 +80,7 @@ void MarkExported(zentcore::TQueuedJob& job) {
     job.SessionId = 1;
     job.Busy = true;
     job.Finished = true;
+    job.Result.Clear();
     job.Result.ReturnValue = 1;
 }
 

@@ -27,11 +27,11 @@ namespace {
 std::optional<encdec::TPrinterData> askPrinter(const std::string& printer, const std::string& server,
                                                platform::WindowHandle owner) {
     const auto answer = zentcore::AskServer("ASKPRN", printer, server, owner, encdec::ttNone);
-    const encdec::StringList lines = answer.lines();
-    if (!answer.answered() || lines.empty()) return std::nullopt;
+    if (!answer.answered()) return std::nullopt;
     encdec::TPrinterData data;
+    encdec::StringList keyLines;
     try {
-        encdec::ParsePrinterData(lines, data, true);
+        if (encdec::ParsePrinterAnswer(answer.text(), data, true, keyLines) == 0) return std::nullopt;
     } catch (const std::exception&) {
         return std::nullopt;
     }

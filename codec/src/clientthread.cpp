@@ -75,20 +75,6 @@ void TClientThread::execute() {
         platform::postMessage(window, platform::WM_APP, reinterpret_cast<std::uintptr_t>(this), value);
 }
 
-// The server keeps a delivered job only once the client has confirmed the
-// number it was given.
-void TClientThread::confirmDelivery() {
-    try {
-        TClientThread confirm(false, "CONFIRM", std::to_string(ReturnValue), Address, Handle, ttNone, Session, 0, "",
-                              timeoutScale_);
-        while (!confirm.waitFor(exchange::kStepMs))
-            if (terminated()) confirm.terminate();
-    } catch (...) {
-        ReturnValue = 0;
-        ErrorCode = kErrNoAnswer;
-    }
-}
-
 void TClientThread::GetAnswerAsStrings(StringList& list) const {
     list.clear();
     if (!Code) return;
@@ -105,7 +91,10 @@ const std::uint8_t* TClientThread::GetAnswerAsPointer() const {
 
 std::int64_t TClientThread::GetAnswerLength() const { return Code ? Code->AnswerLength() : 0; }
 
-std::string TClientThread::GetErrorMsg() const { return Code ? Code->ErrorText() : std::string(); }
+std::string TClientThread::GetErrorMsg() const {
+    if (!confirmFailure_.empty()) return confirmFailure_;
+    return Code ? Code->ErrorText() : std::string();
+}
 
 void TClientThread::Delay() {
     for (std::uint32_t left = DelayMs; left > 0 && !terminated();) {

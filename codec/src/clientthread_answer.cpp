@@ -45,7 +45,13 @@ std::int32_t MyClientThreadCode::ProcessAnswer() {
         writeAnswerFile(0);
         return text() == "OK" ? 1 : 0;
     }
-    if (isOneOf(Command, {"PRFILE", "NEWSESSION", "CHKINTR"})) {
+    if (Command == "PRFILE") {
+        // A job the server reports an error for was not accepted, whatever
+        // number comes with the error; it is neither confirmed nor delivered.
+        writeAnswerFile(0);
+        return ErrorCode == 0 ? firstNumber() : 0;
+    }
+    if (isOneOf(Command, {"NEWSESSION", "CHKINTR"})) {
         writeAnswerFile(0);
         return firstNumber();
     }

@@ -201,6 +201,9 @@ bool MyClientThreadCode::unpackAnswer(TransportType type) {
         const std::int64_t size = unpacker.GetOutputSize();
         if (size < 0 || size > stream.size()) return false;
         stream.bytes().resize(std::size_t(size));
+        // Room for the zero byte that follows, so appending it never copies
+        // the whole answer into a buffer twice its size.
+        stream.bytes().reserve(std::size_t(size) + 1);
     }
     Answer = std::move(stream.bytes());
     return true;

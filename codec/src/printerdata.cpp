@@ -1,5 +1,6 @@
 #include <zcodec/printerdata.h>
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
 #include <variant>
@@ -64,13 +65,36 @@ std::string formatMargins(const TPageGeometry& g) {
     return text;
 }
 
-int recordKeyIndex(std::string_view key) {
-    for (int i = 0; i < kPrinterDataRecordKeys; ++i)
-        if (key == PrinterDataKeys[i]) return i;
+// The index of a key among the 31 (exact comparison), or -1.
+int keyIndex(std::string_view key) {
+    for (std::size_t i = 0; i < PrinterDataKeys.size(); ++i)
+        if (key == PrinterDataKeys[i]) return int(i);
     return -1;
 }
 
-void applyValue(const FieldRef& field, const std::string& value, TPrinterData& data, bool lenient) {
+std::string_view cutAtZero(std::string_view field) { return field.substr(0, field.find('\0')); }
+
+// One line's key and value as split(line, "=", fields, 2) cuts them: runs of
+// "=" count as one, so "=" characters at the start of the value are lost,
+// and a field ends at a zero byte. No key: the line has no field at all.
+struct LineFields {
+    std::optional<std::string_view> key;
+    std::optional<std::string_view> value;
+};
+
+LineFields splitLine(std::string_view line) {
+    LineFields f;
+    const std::size_t start = line.find_first_not_of('=');
+    if (start == std::string_view::npos) return f;
+    const std::size_t end = line.find('=', start);
+    f.key = cutAtZero(line.substr(start, end == std::string_view::npos ? end : end - start));
+    if (end == std::string_view::npos) return f;
+    const std::size_t valueStart = line.find_first_not_of('=', end + 1);
+    if (valueStart != std::string_view::npos) f.value = cutAtZero(line.substr(valueStart));
+    return f;
+}
+
+void applyValue(const FieldRef& field, std::string_view value, TPrinterData& data, bool lenient) {
     std::visit(Overloaded{
                    [&](bool TPrinterData::*member) {
                        if (auto flag = parseFlag(value))
@@ -91,9 +115,28 @@ void applyValue(const FieldRef& field, const std::string& value, TPrinterData& d
                            data.*member = 0;
                    },
                    [&](std::string TPrinterData::*member) { data.*member = value; },
-                   [&](MarginsField) { data.Margins = parseMargins(value); },
+                   [&](MarginsField) { data.Margins = parseMargins(std::string(value)); },
                },
                field);
+}
+
+void applyPair(std::string_view key, std::string_view value, TPrinterData& data, bool lenient) {
+    const int index = keyIndex(detail::trim(key));
+    if (index >= 0 && index < kPrinterDataRecordKeys)
+        applyValue(kFields[std::size_t(index)], detail::trim(value), data, lenient);
+}
+
+// A line without a value is skipped in lenient mode and taken with an empty
+// value otherwise.
+void applyLine(const LineFields& f, TPrinterData& data, bool lenient) {
+    if (!f.key || (!f.value && lenient)) return;
+    applyPair(*f.key, f.value.value_or(std::string_view()), data, lenient);
+}
+
+void resetRecord(TPrinterData& data) {
+    TPrinterData defaults;
+    defaults.PrinterName = std::move(data.PrinterName);
+    data = std::move(defaults);
 }
 
 std::string formatValue(const FieldRef& field, const TPrinterData& data) {
@@ -110,26 +153,56 @@ std::string formatValue(const FieldRef& field, const TPrinterData& data) {
 }  // namespace
 
 void ParsePrinterData(const StringList& lines, TPrinterData& data, bool lenient) {
-    StringList keys, values, fields;
-    for (const auto& line : lines) {
-        split(line, "=", fields, 2);
-        if (fields.empty() || (fields.size() < 2 && lenient)) continue;
-        keys.push_back(fields[0]);
-        values.push_back(fields.size() < 2 ? std::string() : fields[1]);
-    }
-    ParsePrinterData(keys, values, data, lenient);
+    resetRecord(data);
+    for (const auto& line : lines) applyLine(splitLine(line), data, lenient);
 }
 
 void ParsePrinterData(const StringList& keys, const StringList& values, TPrinterData& data, bool lenient) {
-    TPrinterData defaults;
-    defaults.PrinterName = std::move(data.PrinterName);
-    data = std::move(defaults);
-
+    resetRecord(data);
     const std::size_t pairs = std::min(keys.size(), values.size());
-    for (std::size_t i = 0; i < pairs; ++i) {
-        const int index = recordKeyIndex(detail::trim(keys[i]));
-        if (index >= 0) applyValue(kFields[std::size_t(index)], std::string(detail::trim(values[i])), data, lenient);
+    for (std::size_t i = 0; i < pairs; ++i) applyPair(keys[i], values[i], data, lenient);
+}
+
+std::size_t ParsePrinterAnswer(std::string_view answer, TPrinterData& data, bool lenient, StringList& keyLines) {
+    answer = answer.substr(0, answer.find('\0'));
+    resetRecord(data);
+    // Views into the answer: nothing is copied until the pass is over.
+    struct Kept {
+        std::string_view line;
+        std::size_t number = 0;   // 0: no such line
+    };
+    // Per key: its last line with a value, and its last line without one.
+    std::array<Kept, PrinterDataKeys.size()> valued{}, bare{};
+    std::size_t count = 0;
+    const char* const end = answer.data() + answer.size();
+    for (const char* at = answer.data(); at != end;) {
+        if (*at == '\r' || *at == '\n') {
+            ++at;
+            continue;
+        }
+        const char* lineEnd = at;
+        while (lineEnd != end && *lineEnd != '\r' && *lineEnd != '\n') ++lineEnd;
+        const std::string_view line(at, std::size_t(lineEnd - at));
+        at = lineEnd;
+        ++count;
+        const LineFields fields = splitLine(line);
+        applyLine(fields, data, lenient);
+        // Readers of the raw lines compare keys exactly and take the last
+        // line of a key that carries a value; one without a value never
+        // hides an earlier one that has.
+        if (fields.key)
+            if (const int index = keyIndex(*fields.key); index >= 0)
+                (fields.value ? valued : bare)[std::size_t(index)] = {line, count};
     }
+    std::array<const Kept*, PrinterDataKeys.size()> order{};
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < PrinterDataKeys.size(); ++i)
+        if (const Kept& k = valued[i].number != 0 ? valued[i] : bare[i]; k.number != 0) order[n++] = &k;
+    std::sort(order.begin(), order.begin() + std::ptrdiff_t(n),
+              [](const Kept* a, const Kept* b) { return a->number < b->number; });
+    keyLines.clear();
+    for (std::size_t i = 0; i < n; ++i) keyLines.emplace_back(order[i]->line);
+    return count;
 }
 
 void ConstructPrinterData(StringList& lines, const TPrinterData& data) {

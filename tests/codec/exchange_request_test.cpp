@@ -7,6 +7,7 @@
 
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "exchange_peer.h"
@@ -215,19 +216,53 @@ TEST(ExchangeRequest, DeliveredJobIsConfirmedWithItsNumber) {
     EXPECT_EQ(confirm.payload, bigEndian32(42));
 }
 
-TEST(ExchangeRequest, ConfirmationOutcomeLeavesTheJobResultAlone) {
+// The job counts as delivered only once its CONFIRM has been answered "OK"
+// without an error; an accepted number that comes with an error code is no
+// acceptance and is not confirmed.
+TEST(ExchangeRequest, FailedConfirmationOrFlaggedAcceptanceIsNoDelivery) {
     testenv::IsolatedMachine machine;
     const std::string job = machine.dir().file("ztp_4.gz");
     testenv::writeFile(job, "JOB");
-    ScriptedPeer peer;
-    peer.push(number(7));
-    auto refused = text("NO");
-    refused.ackError = 950;
-    peer.push(refused);
-    auto thread = runExchange("PRFILE", "Laser\x04" + job, peer.address(), encdec::ttEncryptDecompress, 7);
-    EXPECT_EQ(thread->ReturnValue, 7);
-    EXPECT_EQ(thread->ErrorCode, 0);
-    EXPECT_EQ(peer.requests().size(), 2u);
+    auto withError = [](exchangetest::Reply r, std::int32_t code, std::string errorText) {
+        r.ackError = code;
+        r.errorText = std::move(errorText);
+        return r;
+    };
+    exchangetest::Reply closed;
+    closed.closeAfter = 0;
+    const struct {
+        const char* what;
+        exchangetest::Reply prfile;
+        std::optional<exchangetest::Reply> confirm;   // none: no CONFIRM may follow
+        std::int32_t errorCode;
+        const char* errorText;
+    } cases[] = {
+        {"confirmation refused with an error", number(7), withError(text("NO"), 950, "Job unknown"), 950,
+         "delivery not confirmed: Job unknown"},
+        {"confirmation answered NO", number(7), text("NO"), encdec::kErrNoAnswer,
+         "delivery not confirmed: answered \"NO\""},
+        {"confirmation OK with an error code", number(7), withError(text("OK"), 951, ""), 951,
+         "delivery not confirmed: answered \"OK\""},
+        {"connection closed before the confirmation's answer", number(7), closed, encdec::kErrNoAnswer,
+         "delivery not confirmed: no answer"},
+        {"accepted number with an error code", withError(number(7), 908, "Spool disk full"), std::nullopt, 908,
+         "Spool disk full"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedPeer peer;
+        peer.push(c.prfile);
+        if (c.confirm) peer.push(*c.confirm);
+        auto thread = runExchange("PRFILE", "Laser\x04" + job, peer.address(), encdec::ttEncryptDecompress, 7);
+        EXPECT_EQ(thread->ReturnValue, 0);
+        EXPECT_EQ(thread->ErrorCode, c.errorCode);
+        EXPECT_EQ(thread->GetErrorMsg(), c.errorText);
+        const auto requests = peer.requests();
+        ASSERT_EQ(requests.size(), c.confirm ? 2u : 1u);
+        if (c.confirm) {
+            EXPECT_EQ(requests[1].header.Command, "CONFIRM");
+        }
+    }
 }
 
 }  // namespace

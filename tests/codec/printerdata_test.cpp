@@ -187,6 +187,46 @@ TEST(PrinterData, ConstructThenParseGivesTheRecordBack) {
     EXPECT_EQ(parsed, original);
 }
 
+// An answer read where it lies gives the record its lines give, in both
+// modes, whatever the line ends, "=" runs, blanks, bad values and zero bytes.
+TEST(PrinterData, AnswerParsesAsItsLines) {
+    using namespace std::string_literals;
+    const std::string answers[] = {
+        "",
+        "\r\n\n\r",
+        "PRMODEL=Laser\r\nXRES=1200\r\n",
+        "\r\n ==COMMENTS===a=b \n\n\rAVAILABLE\r\nXRES=abc\nPRCOLOR=Yes",
+        "MARGINS=10,20,30,40\r\nXRES=1200\r\nXRES=abc\r\nAVAILABLE=maybe\r\nPRPAGE=70000\r\n",
+        " PRMODEL = Laser 5 \r\nprmodel=x\r\nUNKNOWN=1\r\n====\r\n=\r\nMAXPAGES=\r\nBANNER==\r\n",
+        "PRPAGE=8\r\nPRINTERNAM=other\r\nPRPAGE=11\0PRPAGE=9\r\n"s,
+    };
+    for (const std::string& answer : answers) {
+        for (bool lenient : {false, true}) {
+            SCOPED_TRACE(::testing::PrintToString(answer) + (lenient ? " lenient" : " strict"));
+            StringList lines, keyLines;
+            encdec::split(answer.c_str(), "\r\n", lines);
+            TPrinterData expected = fullRecord(), parsed = fullRecord();
+            ParsePrinterData(lines, expected, lenient);
+            EXPECT_EQ(encdec::ParsePrinterAnswer(answer, parsed, lenient, keyLines), lines.size());
+            EXPECT_EQ(parsed, expected);
+        }
+    }
+}
+
+// Of a description of any length only the lines of the 31 keys are kept,
+// one per key: the last that gives it a value, else its last.
+TEST(PrinterData, AnswerKeepsOneLinePerKey) {
+    std::string answer = "AUTHNAME=Old\r\n";
+    for (int i = 0; i < 100000; ++i) answer += "X=1\r\nAUTHNAME=Account;Voucher\r\n";
+    answer += "TAX=19\r\nAUTHNAME\r\nPAGEPRICE=\r\n PRMODEL=m\r\nPRMODEL=n\r\nREJ_IP==10.0.0.1\n";
+    StringList keyLines;
+    TPrinterData data;
+    EXPECT_EQ(encdec::ParsePrinterAnswer(answer, data, true, keyLines), 200007u);
+    EXPECT_EQ(keyLines, (StringList{"AUTHNAME=Account;Voucher", "TAX=19", "PAGEPRICE=", "PRMODEL=n",
+                                    "REJ_IP==10.0.0.1"}));
+    EXPECT_EQ(data.PrModel, "n");
+}
+
 TEST(PaperSize, NamesAndMediaNames) {
     const struct {
         int code;

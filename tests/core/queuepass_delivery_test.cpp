@@ -144,6 +144,61 @@ TEST_F(QueuePassTest, FailedTransmissionsAreRetriedAnHourLater) {
     for (TQueuedJob* job : jobs) EXPECT_FALSE(job->Busy) << job->BaseName;
 }
 
+// A job counts as delivered only when the server took it without an error
+// and confirmed it: every other outcome keeps the job, with its files, for
+// the retry an hour later. Each hostile server plays one way of failing.
+TEST_F(QueuePassTest, UnconfirmedOrFlaggedDeliveriesAreRetriedAnHourLater) {
+    const struct {
+        const char* what;
+        const char* commands;
+        std::int32_t errorCode;
+        const char* errorText;
+        bool confirmSent;
+    } cases[] = {
+        {"CONFIRM answers error 905", R"("CONFIRM": {"error": {"code": 905, "text": "Unknown or missing session"}})",
+         905, "Unknown or missing session", true},
+        {"CONFIRM closes the connection", R"("CONFIRM": {"silent": true})", encdec::kErrNoAnswer, "no answer", true},
+        {"CONFIRM answers NO", R"("CONFIRM": {"answer": "NO"})", encdec::kErrNoAnswer, "answered \"NO\"", true},
+        {"PRFILE answers the session with an error code",
+         R"("PRFILE": {"answer_error": {"code": 908, "text": "Spool disk full"}})", 908, "Spool disk full", false},
+    };
+    std::vector<std::unique_ptr<testenv::ReferenceServer>> servers;
+    std::vector<TQueuedJob*> jobs;
+    for (const auto& c : cases) {
+        servers.push_back(
+            std::make_unique<testenv::ReferenceServer>(serverConfig(std::string(R"("commands": {)") + c.commands + "}")));
+        jobs.push_back(&handOff({.session = 510 + std::int32_t(jobs.size()), .server = servers.back()->address()}));
+    }
+
+    pass.run();
+    // Looked up in the queue: a job taken as delivered is gone from it.
+    ASSERT_TRUE(passUntil([&] {
+        for (std::size_t i = 0; i < queue.size(); ++i)
+            if (queue.at(i).Busy) return false;
+        return true;
+    }));
+    ASSERT_EQ(queue.size(), std::size(cases)) << "a job was taken as delivered";
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].what);
+        const TQueuedJob& job = *jobs[i];
+        const testenv::ReferenceServer& server = *servers[i];
+        EXPECT_EQ(job.NextAttempt, kNow + 3600);
+        EXPECT_EQ(job.Result.ReturnValue, 0);
+        EXPECT_EQ(job.Result.ErrorCode, cases[i].errorCode);
+        EXPECT_NE(job.Result.ErrorMsg.find(cases[i].errorText), std::string::npos) << job.Result.ErrorMsg;
+        EXPECT_TRUE(job.OkDate.empty());
+        for (const auto& name : filesOf(job.BaseName)) EXPECT_TRUE(workFiles().count(name)) << name;
+        ASSERT_TRUE(server.logShows("PRFILE"));
+        EXPECT_EQ(spooledJobs(server).size(), 1u) << "the server stored the job it was sent";
+        if (cases[i].confirmSent) {
+            EXPECT_TRUE(server.logShows("CONFIRM")) << server.log();
+        } else {
+            EXPECT_EQ(server.log().find("CONFIRM"), std::string::npos) << "a flagged acceptance is not confirmed";
+        }
+    }
+    EXPECT_EQ(savedFiles(), std::set<std::string>{}) << "nothing undelivered is archived";
+}
+
 TEST_F(QueuePassTest, RetryCollectsItsOwnResult) {
     testenv::ReferenceServer server(serverConfig());
     JobChoice choice;

@@ -137,4 +137,34 @@ TEST_F(ZentctlPrint, RefusedJobsSayWhyAndExitNonZero) {
     EXPECT_TRUE(workingDirectoriesGone());
 }
 
+// zentctl says "delivered" only for a job the server took without an error
+// and confirmed; against each hostile server it exits 1 with the reason.
+TEST_F(ZentctlPrint, UnconfirmedOrFlaggedDeliveriesAreReportedAsNotDelivered) {
+    const struct {
+        const char* what;
+        const char* commands;
+        const char* says;
+    } cases[] = {
+        {"CONFIRM answers error 905", R"("CONFIRM": {"error": {"code": 905, "text": "Unknown or missing session"}})",
+         "delivery not confirmed: Unknown or missing session (error 905)"},
+        {"CONFIRM closes the connection", R"("CONFIRM": {"silent": true})",
+         "delivery not confirmed: no answer (error 2002)"},
+        {"CONFIRM answers NO", R"("CONFIRM": {"answer": "NO"})",
+         "delivery not confirmed: answered \"NO\" (error 2002)"},
+        {"PRFILE answers the session with an error code",
+         R"("PRFILE": {"answer_error": {"code": 908, "text": "Spool disk full"}})", "Spool disk full (error 908)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testenv::ReferenceServer hostile(std::string(R"({"first_session": 700, "commands": {)") + c.commands +
+                                         R"(}, "printers": [{"name": "open", "description": {"PRPAGE": 9}}]})");
+        const auto r = testenv::zentctl({"print", source, "open@" + hostile.address()});
+        EXPECT_EQ(r.exitCode, 1) << r.out;
+        EXPECT_EQ(r.out, "not delivered\n");
+        EXPECT_THAT(r.err, HasSubstr("the server did not take the job: " + std::string(c.says)));
+        EXPECT_TRUE(hostile.logShows("PRFILE"));
+    }
+    EXPECT_TRUE(workingDirectoriesGone());
+}
+
 }  // namespace

@@ -529,6 +529,36 @@ TEST(ServerConfigTest, ConfiguredTransportDelaySilenceAndErrors) {
     EXPECT_EQ(askprn.header.AckErrMsg, "Please update");
 }
 
+// Hostile answers a test may need: a fixed text or file instead of what the
+// command would answer, or the command's own answer with an error code.
+TEST(ServerConfigTest, ConfiguredAnswersReplaceTheCommandsOwnOrCarryAnError) {
+    ServerProcess server(R"({
+      "first_session": 40,
+      "printers": [{"name": "p"}],
+      "commands": {
+        "CONFIRM": {"answer": "NO"},
+        "ASKPRN": {"answer_file": "description.txt", "transport": 2},
+        "NEWSESSION": {"answer_error": {"code": 905, "text": "Sessions are running out"}}
+      }
+    })",
+                         {{"description.txt", "PRMODEL=Canned\r\n"}});
+    const WireAnswer confirm = exchange(server.port(), Request{"CONFIRM", Bytes{0, 0, 0, 40}});
+    EXPECT_EQ(text(confirm.payload), "NO");
+    EXPECT_EQ(confirm.header.AckError, 0);
+
+    const WireAnswer askprn = exchange(server.port(), Request{"ASKPRN", bytes(std::string("p", 2))});
+    EXPECT_EQ(askprn.header.Enccmp, encdec::ttCompress);
+    EXPECT_TRUE(askprn.unpacked);
+    EXPECT_EQ(text(askprn.payload), "PRMODEL=Canned\r\n");
+
+    const WireAnswer session = exchange(server.port(), Request{"NEWSESSION", bytes(std::string("u", 2)),
+                                                               encdec::ttEncrypt});
+    EXPECT_TRUE(session.unpacked);
+    EXPECT_EQ(be32(session.payload), 40) << "the command ran";
+    EXPECT_EQ(session.header.AckError, 905);
+    EXPECT_EQ(session.header.AckErrMsg, "Sessions are running out");
+}
+
 TEST(ServerCommandLineTest, HelpUsageErrorsAndBadConfigurations) {
     const auto help = testenv::run({testenv::binDir() + "/zentserver", "--help"});
     EXPECT_EQ(help.exitCode, 0);
@@ -548,6 +578,7 @@ TEST(ServerCommandLineTest, HelpUsageErrorsAndBadConfigurations) {
         {R"({"max_conections": 3})", "unknown member \"max_conections\""},
         {R"({"auth_methods": {"A": {"icon": "missing.ico"}}})", "cannot read"},
         {R"({"printers": [{"name": "p", "description": {"COMMENTS": "a\nb"}}]})", "line ends"},
+        {R"({"commands": {"CONFIRM": {"answer": "NO", "answer_file": "no.txt"}}})", "exclude each other"},
         {"{", "not valid JSON"},
     };
     for (const auto& c : cases) {

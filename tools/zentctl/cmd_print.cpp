@@ -97,6 +97,19 @@ int notDelivered(const std::string& why) {
     return 1;
 }
 
+// Why a transmission did not deliver the job, from its result.
+std::string failureReason(const encdec::TCommResult& r, const std::string& server) {
+    std::string reason;
+    if (!r.ErrorMsg.empty())
+        reason = r.ErrorMsg;
+    else if (r.ErrorCode == 0 && r.ReturnValue != 0)
+        reason = "it answered " + std::to_string(r.ReturnValue) + " instead of the session";
+    else
+        reason = "no answer from " + server;
+    if (r.ErrorCode != 0) reason += " (error " + std::to_string(r.ErrorCode) + ")";
+    return reason;
+}
+
 // The authentication the server asks for, where it needs no page of its own.
 std::optional<std::string> authenticate(const PrintOptions& o, const zentcore::PrinterAddress& address,
                                         const encdec::StringList& printerLines, std::int32_t session) {
@@ -171,11 +184,9 @@ int cmdPrint(const Args& args) {
     const auto text = zentcore::TransmissionText(job, work, &check.printer.Margins);
     if (!zentcore::StartTransmission(job, text, 0, 0)) return notDelivered("cannot start the transmission");
     job.SendThread->waitFor();
-    const auto& sent = *job.SendThread;
-    if (sent.ReturnValue != sessionId) {
-        const std::string reason = sent.ErrorCode ? sent.GetErrorMsg() + " (error " + std::to_string(sent.ErrorCode) + ")"
-                                                  : "no answer from " + address->server;
-        return notDelivered("the server did not take the job: " + reason);
+    zentcore::CollectTransmission(job);
+    if (!zentcore::Delivered(job)) {
+        return notDelivered("the server did not take the job: " + failureReason(job.Result, address->server));
     }
     std::cout << "delivered " << job.DocName << " to " << address->printer << "@" << address->server << " (session "
               << sessionId << ", " << job.PackedSize << " bytes packed)\n";

@@ -119,13 +119,24 @@ void readErrors(const json& v, ErrorReplies& errors) {
     r.finish();
 }
 
-CommandOptions readCommandOptions(const json& v, const std::string& where) {
+CommandOptions readCommandOptions(const json& v, const std::string& where, const std::string& baseDir) {
     ObjectReader r(v, where);
     CommandOptions o;
     if (r.find("transport")) o.transport = encdec::TransportType(r.integer("transport", 0, 0, 5));
     o.delayMs = int(r.integer("delay_ms", 0, 0, 3600000));
     o.silent = r.flag("silent", false);
     if (const json* e = r.find("error")) o.error = readError(*e, r.path("error"), ErrorReply{});
+    if (const json* e = r.find("answer_error")) o.answerError = readError(*e, r.path("answer_error"), ErrorReply{});
+    const bool hasText = r.find("answer") != nullptr, hasFile = r.find("answer_file") != nullptr;
+    if (hasText && hasFile) throw ConfigError(where + ": \"answer\" and \"answer_file\" exclude each other");
+    if (hasText) {
+        const std::string text = r.text("answer", "");
+        o.answer = Bytes(text.begin(), text.end());
+    }
+    if (hasFile) {
+        const std::string bytes = fileText(r, "answer_file", baseDir);
+        o.answer = Bytes(bytes.begin(), bytes.end());
+    }
     r.finish();
     return o;
 }
@@ -229,9 +240,10 @@ const AuthMethod* ServerConfig::findMethod(const std::string& name) const {
     return it == authMethods.end() ? nullptr : &it->second;
 }
 
-CommandOptions ServerConfig::optionsFor(const std::string& command) const {
+const CommandOptions& ServerConfig::optionsFor(const std::string& command) const {
+    static const CommandOptions none;
     auto it = commands.find(command);
-    return it == commands.end() ? CommandOptions{} : it->second;
+    return it == commands.end() ? none : it->second;
 }
 
 std::int64_t ServerConfig::transferDeadlineMs(std::int64_t bytes) const {
@@ -278,7 +290,7 @@ ServerConfig parseConfig(const std::string& jsonText, const std::string& baseDir
         ObjectReader cr(*cmds, "commands");
         for (const auto& [name, value] : cmds->items()) {
             cr.find(name);
-            c.commands[name] = readCommandOptions(value, "commands." + name);
+            c.commands[name] = readCommandOptions(value, "commands." + name, baseDir);
         }
     }
     if (const json* methods = r.find("auth_methods")) {

@@ -44,12 +44,15 @@ struct ErrorReplies {
 };
 
 // Per-command adjustments, mostly for tests: how the answer is packed, a
-// delay before it, no answer at all, or a fixed error.
+// delay before it, no answer at all, a fixed error, a fixed answer instead of
+// the command's own, or an error code on the command's own answer.
 struct CommandOptions {
     std::optional<encdec::TransportType> transport;
     int delayMs = 0;
     bool silent = false;
     std::optional<ErrorReply> error;
+    std::optional<Bytes> answer;             // answered without running the command
+    std::optional<ErrorReply> answerError;   // the command runs; its answer carries this
 };
 
 // One step of an authentication dialogue (PLGFUNC step number = index + 1).
@@ -113,7 +116,7 @@ struct ServerConfig {
     const PrinterConfig* findPrinter(const std::string& name) const;
     const AuthMethod* findMethod(const std::string& name) const;
     // The options for a command (defaults when none are configured).
-    CommandOptions optionsFor(const std::string& command) const;
+    const CommandOptions& optionsFor(const std::string& command) const;
     // How long a payload or an answer of that many bytes may take to pass:
     // a slow link still carries a large job, a peer slower than the minimum
     // rate cannot hold its connection for ever.

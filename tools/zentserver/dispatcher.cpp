@@ -107,7 +107,7 @@ std::optional<Answer> Dispatcher::screenHeader(const encdec::TCommHeader& header
 
 Answer Dispatcher::handle(const encdec::TCommHeader& header, Bytes packedPayload, const std::string& peer) {
     if (auto refused = screenHeader(header)) return *refused;
-    const CommandOptions options = config_.optionsFor(header.Command);
+    const CommandOptions& options = config_.optionsFor(header.Command);
     const auto entry = commandTable().find(header.Command);
     const encdec::TransportType transport =
         options.transport.value_or(entry == commandTable().end() ? encdec::ttNone : entry->second.transport);
@@ -118,6 +118,8 @@ Answer Dispatcher::handle(const encdec::TCommHeader& header, Bytes packedPayload
         answer.outcome = "silent (configured)";
     } else if (options.error) {
         answer = errorAnswer(header, *options.error, "configured error");
+    } else if (options.answer) {
+        answer = makeAnswer(header, transport, *options.answer, {}, "configured answer");
     } else if (header.Version < config_.minClientVersion) {
         answer = errorAnswer(header, config_.errors.clientTooOld,
                              "client version " + std::to_string(header.Version) + " too old");
@@ -134,7 +136,8 @@ Answer Dispatcher::handle(const encdec::TCommHeader& header, Bytes packedPayload
             const RequestBody body = request.enciphered ? RequestBody(*request.enciphered) : RequestBody(request.data);
             CommandContext context{config_, state_, spool_, header, request.data, body, peer};
             const Reply reply = entry->second.handler(context);
-            answer = makeAnswer(header, transport, reply.payload, reply.error, reply.outcome);
+            answer = makeAnswer(header, transport, reply.payload, options.answerError.value_or(reply.error),
+                                reply.outcome);
         }
     }
     answer.delayMs = options.delayMs;

@@ -37,22 +37,24 @@ bool CheckPrinterData(const JobTraits& job, const encdec::TPrinterData& printer)
 PrinterCheck CheckPrinter(const JobTraits& job, const PrinterAddress& address, platform::WindowHandle owner) {
     PrinterCheck check;
     const auto answer = AskServer("ASKPRN", address.printer, address.server, owner, encdec::ttNone);
-    check.answerLines = answer.lines();
+    // Read where the answer lies: a description may be as large as any
+    // answer, and only the record and the lines of its keys are kept.
+    std::size_t lines = 0;
+    try {
+        if (answer.answered()) lines = encdec::ParsePrinterAnswer(answer.text(), check.printer, true, check.answerLines);
+    } catch (const std::exception&) {
+        refuse("Could not parse printer data!");
+        return check;
+    }
     // Without a description there is no printer to check against: the job
     // must not go out on defaults.
-    if (!answer.answered() || check.answerLines.empty()) {
+    if (lines == 0) {
         refuse(answer.result.ErrorCode == kErrClientTooOld
                    ? "Server - Client version number mismatch!\r\nPlease get newer version."
                    : "Printer does not exist or does not respond!");
         return check;
     }
-    try {
-        encdec::ParsePrinterData(check.answerLines, check.printer, true);
-        check.printer.PrinterName = address.printer;
-    } catch (const std::exception&) {
-        refuse("Could not parse printer data!");
-        return check;
-    }
+    check.printer.PrinterName = address.printer;
     check.passed = CheckPrinterData(job, check.printer);
     return check;
 }

@@ -58,18 +58,14 @@ bool QueuePass::collectResult(TQueuedJob& job) {
     // Already collected, or the wizard's own transmission left its outcome.
     if (job.Finished) return true;
     if (!job.SendThread || !job.SendThread->Finished.load()) return false;
-    job.Result.ReturnValue = job.SendThread->ReturnValue;
-    job.Result.ErrorCode = job.SendThread->ErrorCode;
-    job.Result.ErrorMsg = job.SendThread->GetErrorMsg();
-    job.SendThread.reset();
+    CollectTransmission(job);
     job.Finished = true;
     return true;
 }
 
 bool QueuePass::settle(TQueuedJob& job, std::int64_t now) {
     queue_.ListChanged = true;
-    // The server answers an accepted job with its session.
-    if (job.Result.ReturnValue != job.SessionId) {
+    if (!Delivered(job)) {
         job.NextAttempt = now + kRetryDelaySeconds;
         job.Busy = false;
         return false;

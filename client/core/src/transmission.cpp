@@ -44,4 +44,13 @@ bool StartTransmission(TQueuedJob& job, const std::string& text, std::uint32_t d
     return false;
 }
 
+void CollectTransmission(TQueuedJob& job) {
+    job.Result.ReturnValue = job.SendThread->ReturnValue;
+    job.Result.ErrorCode = job.SendThread->ErrorCode;
+    job.Result.ErrorMsg = job.SendThread->GetErrorMsg();
+    job.SendThread.reset();
+}
+
+bool Delivered(const TQueuedJob& job) { return job.Result.ReturnValue == job.SessionId && job.Result.ErrorCode == 0; }
+
 }  // namespace zentcore

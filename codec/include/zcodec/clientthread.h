@@ -40,7 +40,8 @@ public:
     const std::uint8_t* GetAnswerAsPointer() const;
     // Number of answer bytes at GetAnswerAsPointer() (the zero byte not counted).
     std::int64_t GetAnswerLength() const;
-    // The answer header's error text; empty without an exchange.
+    // The answer header's error text; empty without an exchange. After a
+    // PRFILE whose CONFIRM failed: why the delivery was not confirmed.
     std::string GetErrorMsg() const;
     // Sleeps for DelayMs (in short steps, so a termination request ends it).
     void Delay();
@@ -74,6 +75,7 @@ private:
     void confirmDelivery();
 
     double timeoutScale_ = 1.0;
+    std::string confirmFailure_;
 
     friend class MyClientThreadCode;
 };

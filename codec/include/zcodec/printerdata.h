@@ -3,8 +3,10 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include <zcodec/utilities.h>
 
@@ -83,6 +85,15 @@ struct TPrinterData {
 void ParsePrinterData(const StringList& lines, TPrinterData& data, bool lenient);
 // The same from keys and values given apart; pairs up to the shorter list.
 void ParsePrinterData(const StringList& keys, const StringList& values, TPrinterData& data, bool lenient);
+// A description as it arrives in an answer: the text up to its first zero
+// byte, lines ended by runs of CR and LF. Read in one pass without copying
+// the text: data becomes what ParsePrinterData gives for the text's lines,
+// and keyLines receives only the lines that readers of the raw lines use
+// (the authentication's price lists): for each of the 31 keys (compared
+// exactly), its last line that gives it a value, or its last line where none
+// does, in the answer's order: at most 31 lines whatever the answer holds.
+// Returns the number of lines read.
+std::size_t ParsePrinterAnswer(std::string_view answer, TPrinterData& data, bool lenient, StringList& keyLines);
 // Replaces lines with the record's 25 lines, in key order.
 void ConstructPrinterData(StringList& lines, const TPrinterData& data);
 

@@ -23,7 +23,7 @@ struct JobTraits {
 
 struct PrinterCheck {
     bool passed = false;
-    encdec::StringList answerLines;   // the ASKPRN answer, for the authentication
+    encdec::StringList answerLines;   // the answer's lines of the 31 keys, one per key, for the authentication
     encdec::TPrinterData printer;     // parsed, PrinterName the printer asked for
 };
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include <zcodec/clientthread.h>
 #include <zcodec/commheader.h>
@@ -20,6 +21,8 @@ struct ServerAnswer {
     // (a session id 0): each caller judges what it got.
     bool answered() const { return thread && result.ErrorCode == 0; }
     encdec::StringList lines() const;
+    // The answer's bytes as they are held (no copy); empty without an answer.
+    std::string_view text() const;
 };
 
 ServerAnswer AskServer(const std::string& command, const std::string& data, const std::string& server,

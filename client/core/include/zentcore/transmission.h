@@ -29,4 +29,13 @@ void TakeFinishedCompression(TQueuedJob& job, const std::string& workDir);
 // the job is then not busy.
 bool StartTransmission(TQueuedJob& job, const std::string& text, std::uint32_t delayMs, platform::WindowHandle owner);
 
+// Moves the outcome of the job's finished send thread into its Result and
+// deletes the thread.
+void CollectTransmission(TQueuedJob& job);
+
+// Whether the job's Result says it was delivered: the server answered with
+// the job's session and reported no error (a refused or failed CONFIRM
+// leaves return value 0 and its error code).
+bool Delivered(const TQueuedJob& job);
+
 }  // namespace zentcore
