@@ -23,7 +23,7 @@ protected:
     std::string address() const { return "127.0.0.1:" + std::to_string(server_.port()); }
 
     testenv::IsolatedMachine machine_;
-    servertest::ServerProcess server_{kConfig};
+    testenv::ReferenceServer server_{kConfig};
 };
 
 TEST_F(SendTest, TextAnswerIsPrintedAsLines) {

@@ -29,7 +29,7 @@ fs::path halfWrittenJob(const std::string& spool, std::uintmax_t jobBytes) {
 }
 
 TEST(ServerCrashTest, AJobCutOffByAKillIsSweptAtTheNextStartAndNothingElse) {
-    ServerProcess server(R"({"max_request_bytes": 33554432, "max_unpacked_bytes": 33554432,
+    testenv::ReferenceServer server(R"({"max_request_bytes": 33554432, "max_unpacked_bytes": 33554432,
                              "printers": [{"name": "big"}]})");
     auto session = [&] {
         const WireAnswer a = exchange(server.port(), Request{"NEWSESSION", bytes(std::string("eve", 4)),

@@ -21,7 +21,6 @@ Bytes bytes(const std::string& text);
 std::string text(const Bytes& data);
 
 using testenv::ConfigFile;
-using ServerProcess = testenv::ReferenceServer;
 
 struct Request {
     std::string command;

@@ -72,7 +72,7 @@ private:
 // header bytes (half of them one more every 200 ms) leave the server
 // answering at once; it keeps them open, as their deadlines have not passed.
 TEST(ServerSlowPeerTest, RealRequestsAreAnsweredWhileTwoHundredSlowPeersHoldConnections) {
-    ServerProcess server(R"({"printers": [{"name": "laser"}]})");
+    testenv::ReferenceServer server(R"({"printers": [{"name": "laser"}]})");
     SlowPeers idle(server.port(), 100, bytes("ASK"), milliseconds(0));
     SlowPeers trickling(server.port(), 100, bytes("A"), milliseconds(200));
     for (int i = 0; i < 5; ++i) {
@@ -139,7 +139,7 @@ WireAnswer sendAtRate(int port, const Request& r, std::size_t bytesPerSecond) {
 // now and then (well within the 600 ms idle time-out) do not stretch either;
 // a large upload arriving steadily above the minimum rate gets the time it needs.
 TEST(ServerSlowPeerTest, TricklingPeersAreCutOffAtTheirDeadlinesAndSteadyUploadsComplete) {
-    ServerProcess server(R"({"io_timeout_ms": 600, "header_deadline_ms": 1000, "payload_deadline_ms": 1000,
+    testenv::ReferenceServer server(R"({"io_timeout_ms": 600, "header_deadline_ms": 1000, "payload_deadline_ms": 1000,
                              "min_bytes_per_second": 65536, "printers": [{"name": "laser"}]})");
     const int port = server.port();
     const Bytes header = requestHeader(Request{"GETPRNAMES", {}}, 65536);   // deadline 1 s + 1 s
@@ -175,7 +175,7 @@ TEST(ServerSlowPeerTest, TricklingPeersAreCutOffAtTheirDeadlinesAndSteadyUploads
 // A full server makes room for a newcomer by dropping the connection that
 // has waited longest for its header; one whose request is complete stays.
 TEST(ServerSlowPeerTest, AFullServerDropsTheLongestWaitingPeerForANewConnection) {
-    ServerProcess server(R"({"max_open_connections": 4, "printers": [{"name": "laser"}],
+    testenv::ReferenceServer server(R"({"max_open_connections": 4, "printers": [{"name": "laser"}],
                              "commands": {"OJOBS": {"delay_ms": 1500}}})");
     // The oldest connection: its request is complete, its answer held back.
     const int held = connectLocal(server.port());

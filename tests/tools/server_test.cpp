@@ -53,7 +53,7 @@ const std::string kPage = "<html><form><input name=password></form></html>";
 
 class ServerTest : public ::testing::Test {
 protected:
-    void SetUp() override { server_ = std::make_unique<ServerProcess>(
+    void SetUp() override { server_ = std::make_unique<testenv::ReferenceServer>(
             kConfig, std::map<std::string, std::string>{{"icon.bin", kIcon}, {"login.htm", kPage}}); }
 
     WireAnswer ask(const std::string& command, const std::string& data, encdec::TransportType t = encdec::ttNone,
@@ -69,7 +69,7 @@ protected:
         return be32(a.payload);
     }
 
-    std::unique_ptr<ServerProcess> server_;
+    std::unique_ptr<testenv::ReferenceServer> server_;
 };
 
 std::vector<std::string> lines(const std::string& text) {
@@ -456,7 +456,7 @@ TEST_F(ServerTest, EveryRequestIsLoggedOnOneLine) {
 // buffer: whatever the key length (dividing the piece size or not) and
 // wherever the job ends, job.bin holds exactly the bytes sent.
 TEST(ServerLargeJobTest, LargeJobsAreStoredByteExactForEveryKeyLength) {
-    ServerProcess server(R"({"max_request_bytes": 8388608, "max_unpacked_bytes": 8388608,
+    testenv::ReferenceServer server(R"({"max_request_bytes": 8388608, "max_unpacked_bytes": 8388608,
                              "printers": [{"name": "big"}]})");
     Bytes user = bytes("carol");
     user.push_back(0);
@@ -500,7 +500,7 @@ TEST(ServerLargeJobTest, LargeJobsAreStoredByteExactForEveryKeyLength) {
 }
 
 TEST(ServerConfigTest, ConfiguredTransportDelaySilenceAndErrors) {
-    ServerProcess server(R"({
+    testenv::ReferenceServer server(R"({
       "printers": [{"name": "p"}],
       "commands": {
         "GETPRNAMES": {"transport": 3},
@@ -532,7 +532,7 @@ TEST(ServerConfigTest, ConfiguredTransportDelaySilenceAndErrors) {
 // Hostile answers a test may need: a fixed text or file instead of what the
 // command would answer, or the command's own answer with an error code.
 TEST(ServerConfigTest, ConfiguredAnswersReplaceTheCommandsOwnOrCarryAnError) {
-    ServerProcess server(R"({
+    testenv::ReferenceServer server(R"({
       "first_session": 40,
       "printers": [{"name": "p"}],
       "commands": {
@@ -590,7 +590,7 @@ TEST(ServerCommandLineTest, HelpUsageErrorsAndBadConfigurations) {
 }
 
 TEST(ServerDemoTest, BundledDemoConfigurationServesItsPrinters) {
-    ServerProcess server(ConfigFile{testenv::sourceDir() + "/data/demo/zentserver.json"});
+    testenv::ReferenceServer server(ConfigFile{testenv::sourceDir() + "/data/demo/zentserver.json"});
     auto ask = [&](const std::string& command, const std::string& data, encdec::TransportType t) {
         Bytes payload = bytes(data);
         payload.push_back(0);
