@@ -7,6 +7,7 @@
 #include "shell/termsignals.h"
 #include "shell/windows.h"
 
+#include <zentcore/printsystem.h>
 #include <zplatform/prompter.h>
 
 #include <QApplication>
@@ -33,7 +34,12 @@ int main(int argc, char** argv) {
 
     int exitCode = 0;
     {
-        ClientWindows windows;
+        // The machine's print system: the printer commands and the start-up
+        // check install the virtual printer there.
+        const auto printSystem = zentcore::MakeCupsPrintSystem();
+        TForm1::Seams seams;
+        seams.printSystem = printSystem.get();
+        ClientWindows windows(seams);
         TForm1& form = windows.form1();
         TermSignals termSignals;
         QObject::connect(&termSignals, &TermSignals::terminationRequested, &form, &TForm1::Exit1Click);

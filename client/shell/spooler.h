@@ -1,16 +1,13 @@
 // The local print system as the client's start-up check sees it: the port the
-// virtual printer prints to, and the printer itself. The system's own
-// implementation arrives with the printer installation; until then the
-// client runs without one and skips the check.
+// virtual printer prints to, and the printer itself. The running client's is
+// InstallationSpooler, over the printer installation; a client without one
+// skips the check.
 #pragma once
 
 #include <optional>
 #include <string>
 
 namespace zentclient {
-
-inline constexpr const char* kPortName = "ZENTRO1:";
-inline constexpr const char* kPrinterName = "Zentrope";
 
 class Spooler {
 public:

@@ -4,6 +4,7 @@
 #include "shell/spooler.h"
 
 #include <zcodec/utilities.h>
+#include <zentcore/printerinstall.h>
 #include <zplatform/prompter.h>
 #include <zplatform/text.h>
 
@@ -13,7 +14,7 @@ namespace {
 
 // An absent port, or one that cannot be listed (reported), counts as missing.
 bool portPresent(Spooler& spooler, platform::WindowHandle owner) {
-    const auto present = spooler.hasPort(kPortName);
+    const auto present = spooler.hasPort(zentcore::kVirtualPortName);
     if (!present) {
         encdec::GetErrorMessage(owner, "EnumPorts", -1);
         return false;
@@ -34,20 +35,20 @@ PrinterCheckOutcome RunPrinterCheck(Spooler* spooler, bool isAdmin, platform::Wi
     if (!portPresent(*spooler, owner)) {
         spooler->addPortMonitor();
         if (!portPresent(*spooler, owner)) {
-            const std::string question = std::string("Port [") + kPortName +
+            const std::string question = std::string("Port [") + zentcore::kVirtualPortName +
                                          "] not found. Need to install it!\r\nContinue application loading ?";
             return platform::prompter().ask(zentcore::kApplicationTitle, question) ? PrinterCheckOutcome::NoScan
                                                                  : PrinterCheckOutcome::End;
         }
     }
 
-    if (!spooler->openPrinter(kPrinterName)) {
+    if (!spooler->openPrinter(zentcore::kVirtualPrinterName)) {
         spooler->addPrinter();
-        if (!spooler->openPrinter(kPrinterName)) return fail(owner, "OpenPrinter");
+        if (!spooler->openPrinter(zentcore::kVirtualPrinterName)) return fail(owner, "OpenPrinter");
     }
-    const auto port = spooler->printerPort(kPrinterName);
+    const auto port = spooler->printerPort(zentcore::kVirtualPrinterName);
     if (!port) return fail(owner, "GetPrinter");
-    if (!platform::equalsNoCase(*port, kPortName) && !spooler->setPrinterPort(kPrinterName, kPortName))
+    if (!platform::equalsNoCase(*port, zentcore::kVirtualPortName) && !spooler->setPrinterPort(zentcore::kVirtualPrinterName, zentcore::kVirtualPortName))
         return fail(owner, "SetPrinter");
     return PrinterCheckOutcome::Scan;
 }

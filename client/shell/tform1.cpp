@@ -5,6 +5,7 @@
 #include <zentcore/application.h>
 #include "shell/columnwidths.h"
 #include "shell/nowizard.h"
+#include "shell/installationspooler.h"
 #include "shell/spoolercheck.h"
 #include "shell/shellservices.h"
 
@@ -105,6 +106,12 @@ void TForm1::FormCreate() {
         return;
     }
     settingsLoaded_ = true;
+    if (seams_.printSystem && seams_.printSystem->reachable()) {
+        installation_ = std::make_unique<zentcore::PrinterInstallation>(
+            *seams_.printSystem,
+            zentcore::InstallationContext{settings_.AppDir, settings_.IsAdmin, OsPlatform, handle_});
+        if (!seams_.spooler) seams_.spooler = (ownSpooler_ = std::make_unique<InstallationSpooler>(*installation_)).get();
+    }
     pass_ = std::make_unique<zentcore::QueuePass>(JobQueue, *seams_.wizard, *seams_.clock, settings_, handle_);
     disableCloseButton();
     zentcore::ClientLog("started; working directory " + settings_.FirstTempDir);

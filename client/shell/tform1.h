@@ -8,6 +8,7 @@
 
 #include <zentcore/jobqueue.h>
 #include <zentcore/joblistener.h>
+#include <zentcore/printerinstall.h>
 #include <zentcore/queuepass.h>
 #include <zentcore/settings.h>
 #include <zplatform/messaging.h>
@@ -36,9 +37,13 @@ class Spooler;
 inline constexpr unsigned WM_NEWJOB = platform::WM_APP + 2;
 
 // What the main window works with; null members take the running program's
-// own (Qt dialogs, no spooler yet, no wizard yet, the system clock).
+// own (Qt dialogs, no wizard yet, the system clock). The print system is the
+// program's to give (main gives CUPS); without one the printer commands say
+// so and, unless a spooler is given, the start-up check is skipped. The
+// spooler defaults to the printer installation over the print system.
 struct FormSeams {
     ShellServices* services = nullptr;
+    zentcore::PrintSystem* printSystem = nullptr;
     Spooler* spooler = nullptr;
     zentcore::QueueWizard* wizard = nullptr;
     const zentcore::Clock* clock = nullptr;
@@ -142,12 +147,16 @@ private:
     void menuUpdate(QMenu* menu);
     void acceptPendingNotifications();
     void notLoadedYet(const char* feature);
+    // Runs a printer command of the installation, or says there is none.
+    void withInstallation(void (zentcore::PrinterInstallation::*command)());
     void logQueued(std::size_t before, const char* how);
 
     Seams seams_;
     std::unique_ptr<ShellServices> ownServices_;
     std::unique_ptr<zentcore::QueueWizard> ownWizard_;
     std::unique_ptr<zentcore::Clock> ownClock_;
+    std::unique_ptr<zentcore::PrinterInstallation> installation_;
+    std::unique_ptr<Spooler> ownSpooler_;
 
     zentcore::ClientSettings settings_;
     bool settingsLoaded_ = false;

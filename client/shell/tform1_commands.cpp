@@ -55,9 +55,17 @@ void TForm1::GetJobInfoExecute() { notLoadedYet("The job status window"); }
 void TForm1::PreferencesClick() { notLoadedYet("The preferences editor"); }
 void TForm1::Archive3Click() { notLoadedYet("The archive window"); }
 void TForm1::FTPActionExecute() { notLoadedYet("Updating from the update server"); }
-void TForm1::AddPortMonActionExecute() { notLoadedYet("Installing the port monitor"); }
-void TForm1::DelPortMonActionExecute() { notLoadedYet("Removing the port monitor"); }
-void TForm1::AddPrinterExecute() { notLoadedYet("Installing the printer"); }
-void TForm1::RemovePrinter1Click() { notLoadedYet("Removing the printer"); }
+void TForm1::withInstallation(void (zentcore::PrinterInstallation::*command)()) {
+    if (!installation_) {
+        platform::prompter().info(zentcore::kApplicationTitle, "There is no print system to install the printer in.");
+        return;
+    }
+    (installation_.get()->*command)();
+}
+
+void TForm1::AddPortMonActionExecute() { withInstallation(&zentcore::PrinterInstallation::AddPortMonActionExecute); }
+void TForm1::DelPortMonActionExecute() { withInstallation(&zentcore::PrinterInstallation::DelPortMonActionExecute); }
+void TForm1::AddPrinterExecute() { withInstallation(&zentcore::PrinterInstallation::AddPrinterExecute); }
+void TForm1::RemovePrinter1Click() { withInstallation(&zentcore::PrinterInstallation::RemovePrinter1Click); }
 
 }  // namespace zentclient

@@ -16,6 +16,8 @@ export ZENTROPE_USER_REGISTRY=$work/user.reg
 export XDG_STATE_HOME=$work/state
 export TMPDIR=$work/tmp
 mkdir -p "$TMPDIR"
+# The machine's print system stays out of the demo: nothing is installed there.
+export CUPS_SERVER=$work/no-cups.sock CUPS_SERVERBIN=$work/no-cups
 client_key='SOFTWARE\ORLO Vestra\Zentrope Client'
 
 # start_demo_server BIN_DIR [zentserver options]: the server on a free port of

@@ -48,7 +48,9 @@ IsolatedMachine::IsolatedMachine()
       user_("ZENTROPE_USER_REGISTRY", dir_.file("user.reg")),
       state_("XDG_STATE_HOME", dir_.file("state")),
       ipc_("ZENTROPE_IPC", "test-" + std::to_string(getpid()) + "-" + fs::path(dir_.path()).filename().string()),
-      tmp_("TMPDIR", (fs::create_directories(dir_.file("tmp")), dir_.file("tmp"))) {}
+      tmp_("TMPDIR", (fs::create_directories(dir_.file("tmp")), dir_.file("tmp"))),
+      cupsServer_("CUPS_SERVER", dir_.file("no-cups.sock")),
+      cupsServerBin_("CUPS_SERVERBIN", dir_.file("no-cups")) {}
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -48,6 +48,8 @@ public:
 private:
     TempDir dir_;
     ScopedEnv machine_, user_, state_, ipc_, tmp_;  // TMPDIR: <dir>/tmp
+    // No print system: a test that wants one starts its own.
+    ScopedEnv cupsServer_, cupsServerBin_;
 };
 
 std::string readFile(const std::string& path);

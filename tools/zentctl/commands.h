@@ -19,5 +19,6 @@ int cmdSend(const Args& args);
 int cmdSubmit(const Args& args);
 int cmdQueue(const Args& args);
 int cmdPrint(const Args& args);
+int cmdPrinter(const Args& args);
 
 }  // namespace zentctl
