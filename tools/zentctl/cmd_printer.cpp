@@ -38,8 +38,8 @@ State stateOf(zentcore::PrintSystem& system) {
 }
 
 void print(const State& s) {
-    std::cout << "port " << zentcore::kVirtualPortName << ": " << (s.port ? "present" : "missing") << "\n"
-              << "printer " << zentcore::kVirtualPrinterName << ": "
+    std::cout << "port " << zentcore::kVirtualPortName << " " << (s.port ? "present" : "missing") << "\n"
+              << "printer " << zentcore::kVirtualPrinterName << " "
               << (s.printer ? "present, on " + (s.printerPort.empty() ? std::string("no port") : s.printerPort)
                             : std::string("missing"))
               << "\n";

@@ -58,7 +58,9 @@ Ipp Send(Ipp request, const char* resource, const std::string& file) {
                             : cupsDoFileRequest(CUPS_HTTP_DEFAULT, raw, resource, file.c_str()));
     const ipp_status_t status = cupsLastError();
     if (answer && status <= IPP_STATUS_OK_EVENTS_COMPLETE) return answer;
-    std::cerr << "zentrope: CUPS: " << cupsLastErrorString() << "\n";
+    // "Not found" is an answer the callers expect (no such printer, none at
+    // all); anything else is worth the server's own words.
+    if (status != IPP_STATUS_ERROR_NOT_FOUND) std::cerr << "zentrope: CUPS: " << cupsLastErrorString() << "\n";
     errno = errnoOf(status);
     return nullptr;
 }
