@@ -12,8 +12,9 @@ ClientWindows::ClientWindows(TForm1::Seams seams, WizardServices* wizardServices
     if (!seams.wizard) seams.wizard = wizardSlot_.get();
     form1_ = std::make_unique<TForm1>(seams);
     Form1 = form1_.get();
-    userForm_ = std::make_unique<TUserForm>(WizardContext{form1_->JobQueue, form1_->settings(), form1_.get()},
-                                            wizardServices);
+    TForm1* form = form1_.get();
+    userForm_ = std::make_unique<TUserForm>(
+        WizardContext{form->JobQueue, form->settings(), form, [form] { return form->ending(); }}, wizardServices);
     UserForm = userForm_.get();
     wizardSlot_->set(userForm_.get());
     addressForm_ = std::make_unique<TAddressForm>(form1_.get());

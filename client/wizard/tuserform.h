@@ -13,6 +13,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,6 +37,9 @@ struct WizardContext {
     zentcore::JobQueue& queue;
     const zentcore::ClientSettings& settings;
     QWidget* mainWindow = nullptr;   // owns the receipt pages
+    // Whether the client is ending (Exit): an action that waited goes no
+    // further. Empty: never.
+    std::function<bool()> ending = {};
 };
 
 class TUserForm : public QWidget, public zentcore::QueueWizard {
@@ -131,8 +135,22 @@ private:
     // Puts printer@server into the address box (printer picked from a list).
     void pickIntoAddressBox(const std::string& address);
 
-    // Whether a server request for the job runs (the job must stay).
-    bool requestRuns() const;
+    // Inside Communicate (and the dialogs an action opens) the event loop
+    // runs, so the user can act meanwhile. While one action waits, the others
+    // are refused: none may take the job away from it or ask the server again.
+    class RunningAction {
+    public:
+        explicit RunningAction(TUserForm& form) : form_(form) { ++form_.runningActions_; }
+        ~RunningAction() { --form_.runningActions_; }
+        RunningAction(const RunningAction&) = delete;
+        RunningAction& operator=(const RunningAction&) = delete;
+
+    private:
+        TUserForm& form_;
+    };
+    bool actionRuns() const { return runningActions_ > 0; }
+    // The user asked the client to end while an action waited.
+    bool ending() const { return context_.ending && context_.ending(); }
 
     // GO, its steps.
     void setGoControlsEnabled(bool enabled);
@@ -155,6 +173,7 @@ private:
     zentcore::TQueuedJob* job_ = nullptr;
     int startupQA_ = 0;
     bool closing_ = false;
+    int runningActions_ = 0;
 };
 
 }  // namespace zentclient

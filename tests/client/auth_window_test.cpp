@@ -12,14 +12,21 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTabBar>
+#include <QTest>
 #include <QTabWidget>
 #include <QWebEngineView>
 
+#include <map>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -57,9 +64,12 @@ const encdec::StringList kTwoMethods = {"AUTHNAME=Account;Voucher", "PAGEPRICE=0
 
 class AuthWindow : public ::testing::Test {
 protected:
-    AuthWindow()
-        : server(kServerConfig, {{"login.htm", kLoginPage},
-                                 {"account.ico", testenv::readFile(testenv::sourceDir() + "/data/demo/account.ico")}}) {}
+    AuthWindow() : server(kServerConfig, serverFiles()) {}
+
+    static std::map<std::string, std::string> serverFiles() {
+        return {{"login.htm", kLoginPage},
+                {"account.ico", testenv::readFile(testenv::sourceDir() + "/data/demo/account.ico")}};
+    }
 
     std::unique_ptr<TSelAuth> dialog(const encdec::StringList& data) {
         auto d = std::make_unique<TSelAuth>(nullptr, data, 2, 3, "laser", server.address(), 77);
@@ -195,6 +205,72 @@ TEST_F(AuthWindow, WithoutMethodsOnlyOkRemainsAndItCancels) {
     d->BitBtnOK->click();
     ASSERT_TRUE(waitForEnd());
     EXPECT_EQ(endResult(), 2);
+}
+
+// The user acting while the dialog waits for the server (the server holds
+// back its PLGSTG and PLGFUNC answers): the method and the page stay the ones
+// the request was made for, and nothing closes the dialog meanwhile.
+// Where a click checks a radio button: on its indicator.
+QPoint indicatorOf(QRadioButton& button) {
+    QStyleOptionButton option;
+    option.initFrom(&button);
+    return button.style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, &button).center();
+}
+
+class AuthWindowWait : public AuthWindow {
+protected:
+    static std::string slowConfig() {
+        std::string config = kServerConfig;
+        const std::string at = "\"lockout_after\": 2,";
+        config.replace(config.find(at), at.size(),
+                       at + R"( "commands": {"PLGSTG": {"delay_ms": 700}, "PLGFUNC": {"delay_ms": 700}},)");
+        return config;
+    }
+    testenv::ReferenceServer slow{slowConfig(), serverFiles()};
+
+    std::unique_ptr<TSelAuth> slowDialog(const encdec::StringList& data) {
+        auto d = std::make_unique<TSelAuth>(nullptr, data, 2, 3, "laser", slow.address(), 77);
+        finished = std::make_unique<QSignalSpy>(d.get(), &QDialog::finished);
+        return d;
+    }
+};
+
+TEST_F(AuthWindowWait, TheMethodAndThePageStayWhileTheServerIsAsked) {
+    auto d = slowDialog(kTwoMethods);
+    d->show();
+    auto* account = d->findChild<QRadioButton*>("RadioButton1");
+    auto* voucher = d->findChild<QRadioButton*>("RadioButton2");
+    // While PLGSTG is waited for: another method, Back, Escape.
+    clienttest::PostedAction duringStage([&] { return slow.log().find(" PLGICON ") != std::string::npos; },
+                                         [&] {
+                                             QTest::mouseClick(voucher, Qt::LeftButton, {}, indicatorOf(*voucher));
+                                             QTest::mouseClick(d->BitBtnBack, Qt::LeftButton);
+                                             QTest::keyClick(d.get(), Qt::Key_Escape);
+                                         });
+    QTest::mouseClick(d->BitBtnNext, Qt::LeftButton);
+    ASSERT_TRUE(duringStage.ran);
+    EXPECT_EQ(d->Dialogue().chosenMethod(), "Account");
+    EXPECT_TRUE(account->isChecked());
+    EXPECT_TRUE(voucher->isEnabled()) << "the methods are given back";
+    ASSERT_TRUE(onPluginPage(*d)) << "the page of the method that was asked for";
+    ASSERT_TRUE(waitForText(*d->WebBrowser1, "Charge"));
+    EXPECT_EQ(finished->count(), 0);
+
+    // While a sign-in is checked: the method page's tab.
+    QTabBar* tabs = d->PageControl1->tabBar();
+    clienttest::PostedAction duringStep([] { return QApplication::overrideCursor() != nullptr; },
+                                        [&] { QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center()); });
+    signIn(*d, "ann", "wrong");
+    ASSERT_TRUE(waitUntil([&] { return !prompter.calls.empty(); }, 10000));
+    ASSERT_TRUE(duringStep.ran);
+    EXPECT_EQ(prompter.calls[0].text, "Authentication Failed!");
+    EXPECT_TRUE(onPluginPage(*d));
+    EXPECT_EQ(d->Dialogue().step(), 2) << "the steps did not start again under the request";
+    EXPECT_TRUE(tabs->isEnabled());
+
+    signIn(*d, "ann", "demo");
+    ASSERT_TRUE(waitForEnd());
+    EXPECT_EQ(endResult(), 1);
 }
 
 TEST(AuthDemo, TheDemoServersSignInPageAuthenticates) {
