@@ -1,6 +1,7 @@
 #include "auth/tselauth.h"
 
 #include "auth/chargetags.h"
+#include "auth/serverpagebase.h"
 
 #include <orloqt/controls.h>
 #include <orloqt/webwrapper.h>
@@ -79,6 +80,8 @@ TSelAuth::TSelAuth(QWidget* owner, const encdec::StringList& printerData, std::i
     createControls();
     WebWrap1->SetPopupEnabled(!debugSwitch());
     WebWrap1->SetOwner(handle_);
+    // The server's pages come as text; they belong to the server's address.
+    WebWrap1->SetBaseUrl(ServerPageBase(serverAddress));
 
     dialogue_ = std::make_unique<zentcore::AuthDialogue>(printerData, copies, pages, printerName, serverAddress,
                                                          session, handle_);

@@ -5,9 +5,11 @@
 #include "reference_server.h"
 
 #include "auth/chargetags.h"
+#include "auth/serverpagebase.h"
 #include "auth/tselauth.h"
 #include "shell/qtmessaging.h"
 
+#include <orloqt/webwrapper.h>
 #include <zplatform/prompter.h>
 
 #include <gtest/gtest.h>
@@ -44,9 +46,10 @@ const char* kServerConfig = R"({
       "Voucher": {"stage": 1},
       "Account": {"icon": "account.ico", "steps": [
         {"result": 2, "page": "login.htm"},
-        {"result": 1, "require": {"user": "ann", "password": "demo"}, "fail_result": 0}]}
+        {"result": 1, "require": {"user": "ann", "password": "demo"}, "fail_result": 0}]},
+      "Relative": {"steps": [{"result": 2, "page": "relative.htm"}, {"result": 1}]}
     },
-    "printers": [{"name": "laser", "description": {"AUTHNAME": ["Account", "Voucher"]}}]
+    "printers": [{"name": "laser", "description": {"AUTHNAME": ["Account", "Voucher", "Relative"]}}]
   })";
 
 const char* kLoginPage = R"(<html><body>
@@ -55,6 +58,11 @@ const char* kLoginPage = R"(<html><body>
 <form method="post" action="http://127.0.0.1:9/account">
 <input name="user" id="user"><input type="password" name="password" id="password">
 <input type="submit" id="send" value="Sign in"></form></body></html>)";
+
+// A page that names nothing absolutely: its form has no action.
+const char* kRelativePage = R"(<html><body><p>Relative page</p>
+<a id="help" href="help.htm?topic=1">Help</a><img id="logo" src="img/logo.png">
+<form method="post"><input name="code" value="7"><input type="submit" id="send"></form></body></html>)";
 
 // 3 pages x 2 copies: the minimum charge of 1 applies; 18 % tax is 0.18.
 const encdec::StringList kAccountOnly = {"PRINTERNAM=laser", "AUTHNAME=Account", "PAGEPRICE=0.10", "MINCHARGE=1",
@@ -68,6 +76,7 @@ protected:
 
     static std::map<std::string, std::string> serverFiles() {
         return {{"login.htm", kLoginPage},
+                {"relative.htm", kRelativePage},
                 {"account.ico", testenv::readFile(testenv::sourceDir() + "/data/demo/account.ico")}};
     }
 
@@ -122,6 +131,39 @@ TEST_F(AuthWindow, OneMethodGoesOnByItselfToTheServersPageAndRightCredentialsAut
     EXPECT_EQ(endResult(), 1);
     EXPECT_EQ(d->Result(), 1);
     EXPECT_EQ(prompter.calls.size(), 1u);
+}
+
+// The server's pages are shown with the server's address as their base: its
+// relative references resolve there, and a form without an action names that
+// address as its target instead of the page's own text.
+TEST_F(AuthWindow, TheServersPagesResolveAgainstTheServersAddress) {
+    auto d = dialog({"AUTHNAME=Relative", "PAGEPRICE=0", "MINCHARGE=0", "TAX=0"});
+    d->show();
+    ASSERT_TRUE(waitUntil([&] { return onPluginPage(*d); }, 10000));
+    ASSERT_TRUE(waitForText(*d->WebBrowser1, "Relative page"));
+    const std::string base = "http://" + server.address() + "/";
+    EXPECT_EQ(runScript(*d->WebBrowser1, "help.href").toString().toStdString(), base + "help.htm?topic=1");
+    EXPECT_EQ(runScript(*d->WebBrowser1, "logo.src").toString().toStdString(), base + "img/logo.png");
+
+    runScript(*d->WebBrowser1, "send.click()");
+    ASSERT_TRUE(waitForEnd());
+    EXPECT_EQ(endResult(), 1);
+    EXPECT_EQ(d->WebWrap1->CollectedText(), "_ORLO_URL_=" + base + "\x04" "code=7\x04");
+}
+
+TEST(AuthPageBase, TheServersAddressAsItsWebAddress) {
+    const struct {
+        std::string server;
+        QString base;
+    } cases[] = {
+        {"print.example", "http://print.example/"},
+        {"127.0.0.1:20202", "http://127.0.0.1:20202/"},
+        {"  print.example:7000 ", "http://print.example:7000/"},
+        {"print.example:abc", "http://print.example/"},   // sent to the default port: the host alone
+        {"", "about:blank"},
+        {"a b/c", "about:blank"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(zentclient::ServerPageBase(c.server).toString(), c.base) << c.server;
 }
 
 TEST_F(AuthWindow, RepeatedFailuresLockTheUserOut) {
