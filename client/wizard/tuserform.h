@@ -20,6 +20,7 @@
 #include <vector>
 
 class QAction;
+class QKeyEvent;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -108,10 +109,14 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // Any click or key inside the window is a user action.
+    // Any click or key inside the window is a user action; Enter presses
+    // the default button.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Return or the keypad's Enter on a control of the window: presses the
+    // focused button, or GO on the print page. True when it was taken.
+    bool dialogKey(QObject* watched, const QKeyEvent& key);
     void createControls();
     void createPrintPage();
     void createEmailPage();

@@ -28,6 +28,7 @@
 
 #include <map>
 #include <memory>
+#include <utility>
 #include <string>
 
 namespace {
@@ -69,6 +70,13 @@ const encdec::StringList kAccountOnly = {"PRINTERNAM=laser", "AUTHNAME=Account",
                                          "TAX=18"};
 const encdec::StringList kTwoMethods = {"AUTHNAME=Account;Voucher", "PAGEPRICE=0.10;0.05", "MINCHARGE=1;0",
                                         "TAX=18;0"};
+
+// Where a click checks a radio button: on its indicator.
+QPoint indicatorOf(QRadioButton& button) {
+    QStyleOptionButton option;
+    option.initFrom(&button);
+    return button.style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, &button).center();
+}
 
 class AuthWindow : public ::testing::Test {
 protected:
@@ -217,6 +225,34 @@ TEST_F(AuthWindow, BackLeavesThePluginPageAndCancelsOnTheMethodPage) {
     EXPECT_EQ(endResult(), 2);
 }
 
+// "Next >" is the dialog's default button: Return and the keypad's Enter on
+// the method page press it, real keys through the window.
+TEST_F(AuthWindow, EnterPressesNextOnTheMethodPage) {
+    for (const auto& [key, modifiers] : {std::pair{Qt::Key_Return, Qt::KeyboardModifiers(Qt::NoModifier)},
+                                         std::pair{Qt::Key_Enter, Qt::KeyboardModifiers(Qt::KeypadModifier)}}) {
+        SCOPED_TRACE(key == Qt::Key_Return ? "Return" : "keypad Enter");
+        auto d = dialog(kTwoMethods);
+        d->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(d.get()));
+        // The user picks Voucher, which needs no page, and confirms with Enter.
+        auto* voucher = d->findChild<QRadioButton*>("RadioButton2");
+        QTest::mouseClick(voucher, Qt::LeftButton, {}, indicatorOf(*voucher));
+        ASSERT_EQ(d->Dialogue().chosenMethod(), "Voucher");
+        QTest::keyClick(d->windowHandle(), key, modifiers);
+        ASSERT_TRUE(waitForEnd());
+        EXPECT_EQ(endResult(), 1);
+    }
+
+    // Straight away, wherever the dialog put the focus: the chosen method's page.
+    auto d = dialog(kTwoMethods);
+    d->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(d.get()));
+    QTest::keyClick(d->windowHandle(), Qt::Key_Return);
+    EXPECT_TRUE(waitUntil([&] { return onPluginPage(*d); }, 10000))
+        << "focus on " << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "-");
+    EXPECT_EQ(finished->count(), 0);
+}
+
 TEST_F(AuthWindow, UpToTenMethodsAreOffered) {
     encdec::StringList data = {"AUTHNAME=M1;M2;M3;M4;M5;M6;M7;M8;M9;M10;M11",
                                "PAGEPRICE=1;2;3;4;5;6;7;8;9;10;11", "MINCHARGE=0;0;0;0;0;0;0;0;0;0;0",
@@ -252,13 +288,6 @@ TEST_F(AuthWindow, WithoutMethodsOnlyOkRemainsAndItCancels) {
 // The user acting while the dialog waits for the server (the server holds
 // back its PLGSTG and PLGFUNC answers): the method and the page stay the ones
 // the request was made for, and nothing closes the dialog meanwhile.
-// Where a click checks a radio button: on its indicator.
-QPoint indicatorOf(QRadioButton& button) {
-    QStyleOptionButton option;
-    option.initFrom(&button);
-    return button.style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, &button).center();
-}
-
 class AuthWindowWait : public AuthWindow {
 protected:
     static std::string slowConfig() {
