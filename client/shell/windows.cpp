@@ -12,11 +12,12 @@ ClientWindows::ClientWindows(TForm1::Seams seams, WizardServices* wizardServices
     if (!seams.wizard) seams.wizard = wizardSlot_.get();
     form1_ = std::make_unique<TForm1>(seams);
     Form1 = form1_.get();
-    TForm1* form = form1_.get();
-    userForm_ = std::make_unique<TUserForm>(
-        WizardContext{form->JobQueue, form->settings(), form, [form] { return form->ending(); }}, wizardServices);
+    userForm_ = std::make_unique<TUserForm>(WizardContext{form1_->JobQueue, form1_->settings(), form1_.get()},
+                                            wizardServices);
     UserForm = userForm_.get();
     wizardSlot_->set(userForm_.get());
+    // An action of the wizard that waited goes no further once the client ends.
+    userForm_->setEndingCheck([form = form1_.get()] { return form->ending(); });
     addressForm_ = std::make_unique<TAddressForm>(form1_.get());
     AddressForm = addressForm_.get();
     aboutForm_ = std::make_unique<TAboutForm>(form1_.get());

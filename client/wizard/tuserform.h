@@ -20,9 +20,9 @@
 #include <vector>
 
 class QAction;
-class QKeyEvent;
 class QCheckBox;
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -38,9 +38,6 @@ struct WizardContext {
     zentcore::JobQueue& queue;
     const zentcore::ClientSettings& settings;
     QWidget* mainWindow = nullptr;   // owns the receipt pages
-    // Whether the client is ending (Exit): an action that waited goes no
-    // further. Empty: never.
-    std::function<bool()> ending = {};
 };
 
 class TUserForm : public QWidget, public zentcore::QueueWizard {
@@ -60,6 +57,9 @@ public:
     // Closes the window: the job reference is dropped, the list redrawn.
     void closeWizard();
     bool staysOnTop() const;
+    // Tells whether the client is ending (Exit): an action that waited for
+    // the server goes no further then. Unset: never.
+    void setEndingCheck(std::function<bool()> ending) { endingCheck_ = std::move(ending); }
 
     // Pages and the controls below them.
     QTabWidget* PageControl1 = nullptr;
@@ -155,7 +155,7 @@ private:
     };
     bool actionRuns() const { return runningActions_ > 0; }
     // The user asked the client to end while an action waited.
-    bool ending() const { return context_.ending && context_.ending(); }
+    bool ending() const { return endingCheck_ && endingCheck_(); }
 
     // GO, its steps.
     void setGoControlsEnabled(bool enabled);
@@ -179,6 +179,7 @@ private:
     int startupQA_ = 0;
     bool closing_ = false;
     int runningActions_ = 0;
+    std::function<bool()> endingCheck_;
 };
 
 }  // namespace zentclient
