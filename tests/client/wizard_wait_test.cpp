@@ -60,6 +60,8 @@ struct WaitCase {
     bool sent;   // GO still delivers the job (false: GO stopped, the job stays idle)
 };
 
+void PrintTo(const WaitCase& c, std::ostream* os) { *os << c.name; }
+
 class WizardWait : public ::testing::TestWithParam<WaitCase> {};
 
 TEST_P(WizardWait, GoHoldsTheJobWhileTheUserActsDuringTheWait) {
