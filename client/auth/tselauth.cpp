@@ -1,6 +1,7 @@
 #include "auth/tselauth.h"
 
 #include "auth/chargetags.h"
+#include "auth/serverpagebase.h"
 
 #include <orloqt/controls.h>
 #include <orloqt/webwrapper.h>
@@ -14,12 +15,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineView>
 
 #include <algorithm>
+#include <vector>
 
 namespace zentclient {
 
@@ -40,15 +43,21 @@ bool debugSwitch() {
     return false;
 }
 
-// Waiting for the server: the flag, and the hourglass when asked for.
+// Waiting for the server: the flag, and the hourglass when asked for. The
+// event loop runs meanwhile; the method and the page must stay what the
+// request was made for, so their controls take no clicks until it is over
+// (every handler also looks at the flag).
 class Busy {
 public:
-    Busy(bool& flag, bool hourglass) : flag_(flag), hourglass_(hourglass) {
+    Busy(bool& flag, bool hourglass, std::vector<QWidget*> held)
+        : flag_(flag), hourglass_(hourglass), held_(std::move(held)) {
         flag_ = true;
+        for (QWidget* w : held_) w->setEnabled(false);
         if (hourglass_) QApplication::setOverrideCursor(Qt::WaitCursor);
     }
     ~Busy() {
         if (hourglass_) QApplication::restoreOverrideCursor();
+        for (QWidget* w : held_) w->setEnabled(true);
         flag_ = false;
     }
     Busy(const Busy&) = delete;
@@ -57,6 +66,7 @@ public:
 private:
     bool& flag_;
     bool hourglass_;
+    std::vector<QWidget*> held_;
 };
 
 }  // namespace
@@ -70,6 +80,8 @@ TSelAuth::TSelAuth(QWidget* owner, const encdec::StringList& printerData, std::i
     createControls();
     WebWrap1->SetPopupEnabled(!debugSwitch());
     WebWrap1->SetOwner(handle_);
+    // The server's pages come as text; they belong to the server's address.
+    WebWrap1->SetBaseUrl(ServerPageBase(serverAddress));
 
     dialogue_ = std::make_unique<zentcore::AuthDialogue>(printerData, copies, pages, printerName, serverAddress,
                                                          session, handle_);
@@ -172,7 +184,10 @@ void TSelAuth::createControls() {
     resize(560, 480);
 }
 
+std::vector<QWidget*> TSelAuth::heldWhileBusy() const { return {RadioGroup1, PageControl1->tabBar()}; }
+
 void TSelAuth::RadioButtonClick(QRadioButton* button) {
+    if (busy_) return;
     dialogue_->selectMethod(button->property(kMethodProperty).toString().toStdString());
     if (!dialogue_->methodKnown()) {
         orloqt::ClearControls({PricePerPage, MinimumCharge, TaxPercentage});
@@ -201,7 +216,7 @@ void TSelAuth::BitBtnNextClick() {
     bool showPlugin = false;
     const std::int32_t stepBefore = dialogue_->step();
     {
-        Busy busy(busy_, false);
+        Busy busy(busy_, false, heldWhileBusy());
         const std::string icon = dialogue_->fetchIcon();
         QPixmap image;
         // An icon the server sends that is not one is left out.
@@ -221,7 +236,9 @@ void TSelAuth::BitBtnBackClick() {
         PageControl1->setCurrentWidget(TabSheet1);
 }
 
-void TSelAuth::BitBtnOKClick() { setResult(zentcore::AuthDialogue::kCancelled); }
+void TSelAuth::BitBtnOKClick() {
+    if (!busy_) setResult(zentcore::AuthDialogue::kCancelled);
+}
 
 void TSelAuth::reject() {
     if (!busy_) setResult(zentcore::AuthDialogue::kCancelled);
@@ -255,7 +272,7 @@ void TSelAuth::WebWrap1Submitted() {
     if (busy_ || result_ != zentcore::AuthDialogue::kRunning) return;
     const std::int32_t stepBefore = dialogue_->step();
     {
-        Busy busy(busy_, true);
+        Busy busy(busy_, true, heldWhileBusy());
         dialogue_->runStep(WebWrap1->CollectedText());
     }
     stepDone(stepBefore);

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QGroupBox;
 class QLabel;
@@ -69,6 +70,8 @@ private:
     // After a step: the page it asked for, the post switch, the end.
     void stepDone(std::int32_t stepBefore);
     void showPluginPage();
+    // What takes no clicks while the server is asked.
+    std::vector<QWidget*> heldWhileBusy() const;
     void setResult(int result);
 
     platform::WindowHandle handle_ = 0;

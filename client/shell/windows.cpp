@@ -14,6 +14,8 @@ ClientWindows::ClientWindows(TForm1::Seams seams, WizardServices* wizardServices
     userForm_ = std::make_unique<TUserForm>(WizardContext{form1_->JobQueue, form1_->settings(), form1_.get()},
                                             wizardServices);
     wizardSlot_->set(userForm_.get());
+    // An action of the wizard that waited goes no further once the client ends.
+    userForm_->setEndingCheck([form = form1_.get()] { return form->ending(); });
     addressForm_ = std::make_unique<TAddressForm>(form1_.get());
     aboutForm_ = std::make_unique<TAboutForm>(form1_.get());
     AboutForm = aboutForm_.get();

@@ -14,6 +14,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -249,7 +250,25 @@ void TUserForm::leaveTopmost() {
 
 bool TUserForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress) leaveTopmost();
+    if (event->type() == QEvent::KeyPress && dialogKey(watched, *static_cast<QKeyEvent*>(event))) return true;
     return QWidget::eventFilter(watched, event);
+}
+
+bool TUserForm::dialogKey(QObject* watched, const QKeyEvent& key) {
+    // Qt honours default buttons in dialogs only; the wizard is a window of
+    // its own, so Enter is looked at here, before the focused control.
+    const bool enter = key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
+    if (!enter || (key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    // Popups (the address list, the menus) take their own Enter.
+    if (!widget || widget->window() != this) return false;
+    // A button with the focus is the one Enter presses; else the print
+    // page's default button, GO.
+    QPushButton* target = qobject_cast<QPushButton*>(widget);
+    if (!target && PageControl1->currentWidget() == TabSheetPrint) target = BitBtnNext;
+    if (!target) return false;
+    if (target->isEnabled() && target->isVisible()) target->click();
+    return true;
 }
 
 void TUserForm::FormShow() {

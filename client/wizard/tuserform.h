@@ -13,6 +13,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,6 +22,7 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -55,6 +57,9 @@ public:
     // Closes the window: the job reference is dropped, the list redrawn.
     void closeWizard();
     bool staysOnTop() const;
+    // Tells whether the client is ending (Exit): an action that waited for
+    // the server goes no further then. Unset: never.
+    void setEndingCheck(std::function<bool()> ending) { endingCheck_ = std::move(ending); }
 
     // Pages and the controls below them.
     QTabWidget* PageControl1 = nullptr;
@@ -104,10 +109,14 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // Any click or key inside the window is a user action.
+    // Any click or key inside the window is a user action; Enter presses
+    // the default button.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Return or the keypad's Enter on a control of the window: presses the
+    // focused button, or GO on the print page. True when it was taken.
+    bool dialogKey(QObject* watched, const QKeyEvent& key);
     void createControls();
     void createPrintPage();
     void createEmailPage();
@@ -131,8 +140,22 @@ private:
     // Puts printer@server into the address box (printer picked from a list).
     void pickIntoAddressBox(const std::string& address);
 
-    // Whether a server request for the job runs (the job must stay).
-    bool requestRuns() const;
+    // Inside Communicate (and the dialogs an action opens) the event loop
+    // runs, so the user can act meanwhile. While one action waits, the others
+    // are refused: none may take the job away from it or ask the server again.
+    class RunningAction {
+    public:
+        explicit RunningAction(TUserForm& form) : form_(form) { ++form_.runningActions_; }
+        ~RunningAction() { --form_.runningActions_; }
+        RunningAction(const RunningAction&) = delete;
+        RunningAction& operator=(const RunningAction&) = delete;
+
+    private:
+        TUserForm& form_;
+    };
+    bool actionRuns() const { return runningActions_ > 0; }
+    // The user asked the client to end while an action waited.
+    bool ending() const { return endingCheck_ && endingCheck_(); }
 
     // GO, its steps.
     void setGoControlsEnabled(bool enabled);
@@ -155,6 +178,8 @@ private:
     zentcore::TQueuedJob* job_ = nullptr;
     int startupQA_ = 0;
     bool closing_ = false;
+    int runningActions_ = 0;
+    std::function<bool()> endingCheck_;
 };
 
 }  // namespace zentclient

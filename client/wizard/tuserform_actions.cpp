@@ -29,6 +29,7 @@ void notYet(const char* feature) {
 
 void TUserForm::BitBtnLaterClick() {
     leaveTopmost();
+    if (actionRuns()) return;
     // Below the button, where its parent shows it.
     const QPoint below(BitBtnLater->x(), BitBtnLater->y() + BitBtnLater->height());
     services_->popup(*LaterPopupMenu, BitBtnLater->parentWidget()->mapToGlobal(below));
@@ -36,7 +37,7 @@ void TUserForm::BitBtnLaterClick() {
 
 void TUserForm::LaterItemClick(QAction* item) {
     leaveTopmost();
-    if (requestRuns()) return;
+    if (actionRuns()) return;
     if (job_) {
         job_->NextAttempt = std::int64_t(std::time(nullptr)) + std::int64_t(item->data().toInt()) * 60;
     }
@@ -46,8 +47,8 @@ void TUserForm::LaterItemClick(QAction* item) {
 void TUserForm::BitBtnCancelClick() {
     leaveTopmost();
     // The other pages' Cancel stays usable while GO waits for the server;
-    // the job must not vanish under that request.
-    if (requestRuns()) return;
+    // the job must not vanish under GO.
+    if (actionRuns()) return;
     if (zentcore::TQueuedJob* job = job_) {
         if (job->CompressThread) {
             job->CompressThread->terminate();
@@ -62,11 +63,9 @@ void TUserForm::BitBtnCancelClick() {
     closeWizard();
 }
 
-bool TUserForm::requestRuns() const { return job_ && job_->Busy; }
-
 void TUserForm::BitBtnTitleClick() {
     leaveTopmost();
-    if (!job_) return;
+    if (actionRuns() || !job_) return;
     const auto title = services_->inputBox(this, "Set document Title", "English char. only:", job_->DocName);
     if (!title) return;
     job_->DocName = encdec::Trim(*title);
@@ -86,23 +85,27 @@ void TUserForm::BitBtnMoreClick() {
 
 void TUserForm::BitBtnPreviewClick() {
     leaveTopmost();
+    if (actionRuns()) return;
     notYet("The preview");
 }
 
 void TUserForm::BitBtnGoEClick() {
     leaveTopmost();
+    if (actionRuns()) return;
     saveDefaultPage(2);
     notYet("Sending a job by e-mail");
 }
 
 void TUserForm::BitBtnGoHClick() {
     leaveTopmost();
+    if (actionRuns()) return;
     saveDefaultPage(3);
     notYet("The HTML export");
 }
 
 void TUserForm::ButtonOpnFileClick() {
     leaveTopmost();
+    if (actionRuns()) return;
     notYet("The HTML export");
 }
 

@@ -34,6 +34,11 @@ void warn(std::string_view text) { platform::prompter().warn(zentcore::kApplicat
 
 void TUserForm::BitBtnNextClick() {
     leaveTopmost();
+    if (actionRuns()) return;
+    // The job stays the wizard's until GO is done with it: the user's other
+    // actions are refused meanwhile, and the queue and the main window leave
+    // the wizard's job alone.
+    const RunningAction running(*this);
     saveDefaultPage(1);
     if (!job_) return;
     const auto typed = selectedAddress();
@@ -70,7 +75,9 @@ void TUserForm::sendJob(const zentcore::PrinterAddress& address, const std::stri
     job.Busy = true;
     queue.ListChanged = true;
     const auto check = zentcore::CheckPrinter({job.Pages, job.Copies, job.Papersize, job.Color}, address, handle_);
-    if (!check.passed) {
+    // After Exit nothing more is asked or sent: the job is asked for again
+    // at the next start.
+    if (!check.passed || ending()) {
         job.Busy = false;
         queue.ListChanged = true;
         return stayOpen();
@@ -84,6 +91,7 @@ void TUserForm::sendJob(const zentcore::PrinterAddress& address, const std::stri
         session = SessionIdOf(answer);
         zentcore::RememberRequestAddress(typed, settings.SaveRqAddr);
     }
+    if (ending()) return stayOpen();
     if (session == 0) {
         warn("Could not get Session Id!");
         return stayOpen();
@@ -116,7 +124,9 @@ bool TUserForm::authenticate(const zentcore::PrinterAddress& address, const encd
     if (!zentcore::NamesAuthMethods(printerLines)) return true;
     try {
         TSelAuth dialog(this, printerLines, job_->Copies, job_->Pages, address.printer, address.server, session);
-        return services_->showModal(dialog) == zentcore::AuthDialogue::kAuthenticated;
+        // Exit while the dialog asked for the currency: it is not shown.
+        if (ending()) return false;
+        return services_->showModal(dialog) == zentcore::AuthDialogue::kAuthenticated && !ending();
     } catch (const std::exception&) {
         warn("Could not initiate Authentication!");
         return false;
@@ -134,7 +144,7 @@ void TUserForm::showReceipt() {
 
 void TUserForm::localExport() {
     const auto target = services_->chooseExportFile(this);
-    if (!target) return;
+    if (!target || ending()) return;
     const std::string& workDir = context_.settings.FirstTempDir;
     zentcore::FinishCompression(*job_, workDir);
     const ExportResult exported = WriteLocalExport(*job_, workDir, *target);

@@ -45,6 +45,7 @@ std::string TUserForm::templatePath(const char* name) const { return context_.se
 
 void TUserForm::BitBtnPrInfoClick() {
     leaveTopmost();
+    if (actionRuns()) return;
     const auto typed = selectedAddress();
     if (!typed) return;
     if (*typed == zentcore::kLocalExportEntry) {
@@ -60,6 +61,8 @@ void TUserForm::BitBtnPrInfoClick() {
 
 void TUserForm::GetPrInfoClick() {
     leaveTopmost();
+    if (actionRuns()) return;
+    const RunningAction running(*this);
     const auto typed = selectedAddress();
     if (!typed) return;
     const auto address = zentcore::SplitPrinterAddressOrWarn(*typed, false);
@@ -67,7 +70,7 @@ void TUserForm::GetPrInfoClick() {
     // An unanswered request was reported by the exchange; a description that
     // does not parse shows nothing.
     const auto printer = askPrinter(address->printer, address->server, handle_);
-    if (!printer) return;
+    if (!printer || ending()) return;
     THTMLPage page(this);
     page.setWindowTitle("Printer Information");
     page.Printer = &*printer;
@@ -77,11 +80,14 @@ void TUserForm::GetPrInfoClick() {
 
 void TUserForm::GetPrListClick() {
     leaveTopmost();
+    if (actionRuns()) return;
+    const RunningAction running(*this);
     const auto typed = selectedAddress();
     if (!typed) return;
     const auto address = zentcore::SplitPrinterAddressOrWarn(*typed, true);
     if (!address) return;
     const auto answer = zentcore::AskServer("GETPRNAMES", "1", address->server, handle_, encdec::ttNone);
+    if (ending()) return;
     if (!answer.answered()) {
         platform::prompter().warn(zentcore::kApplicationTitle, "Could not communicate with server.");
         return;
@@ -105,14 +111,17 @@ void TUserForm::GetPrListClick() {
         result = services_->showModal(page);
         picked = page.PickedPrinter;
     }
-    if (result == zentcore::kModalMoreData) result = showPrinterDetails(names, address->server, picked);
-    if (result == zentcore::kModalPrinterPicked) pickIntoAddressBox(picked + "@" + address->server);
+    if (result == zentcore::kModalMoreData && !ending()) result = showPrinterDetails(names, address->server, picked);
+    if (result == zentcore::kModalPrinterPicked && !ending()) pickIntoAddressBox(picked + "@" + address->server);
 }
 
 int TUserForm::showPrinterDetails(const encdec::StringList& names, const std::string& server, std::string& picked) {
     // A printer that does not answer is listed without details.
     std::vector<zentcore::PrinterListEntry> list;
-    for (const auto& name : names) list.push_back({name, askPrinter(name, server, handle_)});
+    for (const auto& name : names) {
+        if (ending()) return 0;
+        list.push_back({name, askPrinter(name, server, handle_)});
+    }
     THTMLPage page(this);
     page.setWindowTitle(QString::fromStdString("Zentrope: Printer details on " + server));
     page.PrinterList = &list;
@@ -125,7 +134,9 @@ int TUserForm::showPrinterDetails(const encdec::StringList& names, const std::st
 
 void TUserForm::BitBtnDocInfoClick() {
     leaveTopmost();
-    if (!job_) return;
+    if (actionRuns() || !job_) return;
+    // The page shows the job: it must not go while the page is open.
+    const RunningAction running(*this);
     zentcore::TakeFinishedCompression(*job_, context_.settings.FirstTempDir);
     THTMLPage page(this);
     page.setWindowTitle("Document Information");

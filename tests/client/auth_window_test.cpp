@@ -5,21 +5,31 @@
 #include "reference_server.h"
 
 #include "auth/chargetags.h"
+#include "auth/serverpagebase.h"
 #include "auth/tselauth.h"
 #include "shell/qtmessaging.h"
 
+#include <orloqt/webwrapper.h>
 #include <zplatform/prompter.h>
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTabBar>
+#include <QTest>
 #include <QTabWidget>
 #include <QWebEngineView>
 
+#include <map>
 #include <memory>
+#include <utility>
+#include <string>
 
 namespace {
 
@@ -37,9 +47,10 @@ const char* kServerConfig = R"({
       "Voucher": {"stage": 1},
       "Account": {"icon": "account.ico", "steps": [
         {"result": 2, "page": "login.htm"},
-        {"result": 1, "require": {"user": "ann", "password": "demo"}, "fail_result": 0}]}
+        {"result": 1, "require": {"user": "ann", "password": "demo"}, "fail_result": 0}]},
+      "Relative": {"steps": [{"result": 2, "page": "relative.htm"}, {"result": 1}]}
     },
-    "printers": [{"name": "laser", "description": {"AUTHNAME": ["Account", "Voucher"]}}]
+    "printers": [{"name": "laser", "description": {"AUTHNAME": ["Account", "Voucher", "Relative"]}}]
   })";
 
 const char* kLoginPage = R"(<html><body>
@@ -49,17 +60,33 @@ const char* kLoginPage = R"(<html><body>
 <input name="user" id="user"><input type="password" name="password" id="password">
 <input type="submit" id="send" value="Sign in"></form></body></html>)";
 
+// A page that names nothing absolutely: its form has no action.
+const char* kRelativePage = R"(<html><body><p>Relative page</p>
+<a id="help" href="help.htm?topic=1">Help</a><img id="logo" src="img/logo.png">
+<form method="post"><input name="code" value="7"><input type="submit" id="send"></form></body></html>)";
+
 // 3 pages x 2 copies: the minimum charge of 1 applies; 18 % tax is 0.18.
 const encdec::StringList kAccountOnly = {"PRINTERNAM=laser", "AUTHNAME=Account", "PAGEPRICE=0.10", "MINCHARGE=1",
                                          "TAX=18"};
 const encdec::StringList kTwoMethods = {"AUTHNAME=Account;Voucher", "PAGEPRICE=0.10;0.05", "MINCHARGE=1;0",
                                         "TAX=18;0"};
 
+// Where a click checks a radio button: on its indicator.
+QPoint indicatorOf(QRadioButton& button) {
+    QStyleOptionButton option;
+    option.initFrom(&button);
+    return button.style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, &button).center();
+}
+
 class AuthWindow : public ::testing::Test {
 protected:
-    AuthWindow()
-        : server(kServerConfig, {{"login.htm", kLoginPage},
-                                 {"account.ico", testenv::readFile(testenv::sourceDir() + "/data/demo/account.ico")}}) {}
+    AuthWindow() : server(kServerConfig, serverFiles()) {}
+
+    static std::map<std::string, std::string> serverFiles() {
+        return {{"login.htm", kLoginPage},
+                {"relative.htm", kRelativePage},
+                {"account.ico", testenv::readFile(testenv::sourceDir() + "/data/demo/account.ico")}};
+    }
 
     std::unique_ptr<TSelAuth> dialog(const encdec::StringList& data) {
         auto d = std::make_unique<TSelAuth>(nullptr, data, 2, 3, "laser", server.address(), 77);
@@ -114,6 +141,39 @@ TEST_F(AuthWindow, OneMethodGoesOnByItselfToTheServersPageAndRightCredentialsAut
     EXPECT_EQ(prompter.calls.size(), 1u);
 }
 
+// The server's pages are shown with the server's address as their base: its
+// relative references resolve there, and a form without an action names that
+// address as its target instead of the page's own text.
+TEST_F(AuthWindow, TheServersPagesResolveAgainstTheServersAddress) {
+    auto d = dialog({"AUTHNAME=Relative", "PAGEPRICE=0", "MINCHARGE=0", "TAX=0"});
+    d->show();
+    ASSERT_TRUE(waitUntil([&] { return onPluginPage(*d); }, 10000));
+    ASSERT_TRUE(waitForText(*d->WebBrowser1, "Relative page"));
+    const std::string base = "http://" + server.address() + "/";
+    EXPECT_EQ(runScript(*d->WebBrowser1, "help.href").toString().toStdString(), base + "help.htm?topic=1");
+    EXPECT_EQ(runScript(*d->WebBrowser1, "logo.src").toString().toStdString(), base + "img/logo.png");
+
+    runScript(*d->WebBrowser1, "send.click()");
+    ASSERT_TRUE(waitForEnd());
+    EXPECT_EQ(endResult(), 1);
+    EXPECT_EQ(d->WebWrap1->CollectedText(), "_ORLO_URL_=" + base + "\x04" "code=7\x04");
+}
+
+TEST(AuthPageBase, TheServersAddressAsItsWebAddress) {
+    const struct {
+        std::string server;
+        QString base;
+    } cases[] = {
+        {"print.example", "http://print.example/"},
+        {"127.0.0.1:20202", "http://127.0.0.1:20202/"},
+        {"  print.example:7000 ", "http://print.example:7000/"},
+        {"print.example:abc", "http://print.example/"},   // sent to the default port: the host alone
+        {"", "about:blank"},
+        {"a b/c", "about:blank"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(zentclient::ServerPageBase(c.server).toString(), c.base) << c.server;
+}
+
 TEST_F(AuthWindow, RepeatedFailuresLockTheUserOut) {
     auto d = dialog(kAccountOnly);
     d->show();
@@ -165,6 +225,34 @@ TEST_F(AuthWindow, BackLeavesThePluginPageAndCancelsOnTheMethodPage) {
     EXPECT_EQ(endResult(), 2);
 }
 
+// "Next >" is the dialog's default button: Return and the keypad's Enter on
+// the method page press it, real keys through the window.
+TEST_F(AuthWindow, EnterPressesNextOnTheMethodPage) {
+    for (const auto& [key, modifiers] : {std::pair{Qt::Key_Return, Qt::KeyboardModifiers(Qt::NoModifier)},
+                                         std::pair{Qt::Key_Enter, Qt::KeyboardModifiers(Qt::KeypadModifier)}}) {
+        SCOPED_TRACE(key == Qt::Key_Return ? "Return" : "keypad Enter");
+        auto d = dialog(kTwoMethods);
+        d->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(d.get()));
+        // The user picks Voucher, which needs no page, and confirms with Enter.
+        auto* voucher = d->findChild<QRadioButton*>("RadioButton2");
+        QTest::mouseClick(voucher, Qt::LeftButton, {}, indicatorOf(*voucher));
+        ASSERT_EQ(d->Dialogue().chosenMethod(), "Voucher");
+        QTest::keyClick(d->windowHandle(), key, modifiers);
+        ASSERT_TRUE(waitForEnd());
+        EXPECT_EQ(endResult(), 1);
+    }
+
+    // Straight away, wherever the dialog put the focus: the chosen method's page.
+    auto d = dialog(kTwoMethods);
+    d->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(d.get()));
+    QTest::keyClick(d->windowHandle(), Qt::Key_Return);
+    EXPECT_TRUE(waitUntil([&] { return onPluginPage(*d); }, 10000))
+        << "focus on " << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "-");
+    EXPECT_EQ(finished->count(), 0);
+}
+
 TEST_F(AuthWindow, UpToTenMethodsAreOffered) {
     encdec::StringList data = {"AUTHNAME=M1;M2;M3;M4;M5;M6;M7;M8;M9;M10;M11",
                                "PAGEPRICE=1;2;3;4;5;6;7;8;9;10;11", "MINCHARGE=0;0;0;0;0;0;0;0;0;0;0",
@@ -195,6 +283,65 @@ TEST_F(AuthWindow, WithoutMethodsOnlyOkRemainsAndItCancels) {
     d->BitBtnOK->click();
     ASSERT_TRUE(waitForEnd());
     EXPECT_EQ(endResult(), 2);
+}
+
+// The user acting while the dialog waits for the server (the server holds
+// back its PLGSTG and PLGFUNC answers): the method and the page stay the ones
+// the request was made for, and nothing closes the dialog meanwhile.
+class AuthWindowWait : public AuthWindow {
+protected:
+    static std::string slowConfig() {
+        std::string config = kServerConfig;
+        const std::string at = "\"lockout_after\": 2,";
+        config.replace(config.find(at), at.size(),
+                       at + R"( "commands": {"PLGSTG": {"delay_ms": 700}, "PLGFUNC": {"delay_ms": 700}},)");
+        return config;
+    }
+    testenv::ReferenceServer slow{slowConfig(), serverFiles()};
+
+    std::unique_ptr<TSelAuth> slowDialog(const encdec::StringList& data) {
+        auto d = std::make_unique<TSelAuth>(nullptr, data, 2, 3, "laser", slow.address(), 77);
+        finished = std::make_unique<QSignalSpy>(d.get(), &QDialog::finished);
+        return d;
+    }
+};
+
+TEST_F(AuthWindowWait, TheMethodAndThePageStayWhileTheServerIsAsked) {
+    auto d = slowDialog(kTwoMethods);
+    d->show();
+    auto* account = d->findChild<QRadioButton*>("RadioButton1");
+    auto* voucher = d->findChild<QRadioButton*>("RadioButton2");
+    // While PLGSTG is waited for: another method, Back, Escape.
+    clienttest::PostedAction duringStage([&] { return slow.log().find(" PLGICON ") != std::string::npos; },
+                                         [&] {
+                                             QTest::mouseClick(voucher, Qt::LeftButton, {}, indicatorOf(*voucher));
+                                             QTest::mouseClick(d->BitBtnBack, Qt::LeftButton);
+                                             QTest::keyClick(d.get(), Qt::Key_Escape);
+                                         });
+    QTest::mouseClick(d->BitBtnNext, Qt::LeftButton);
+    ASSERT_TRUE(duringStage.ran);
+    EXPECT_EQ(d->Dialogue().chosenMethod(), "Account");
+    EXPECT_TRUE(account->isChecked());
+    EXPECT_TRUE(voucher->isEnabled()) << "the methods are given back";
+    ASSERT_TRUE(onPluginPage(*d)) << "the page of the method that was asked for";
+    ASSERT_TRUE(waitForText(*d->WebBrowser1, "Charge"));
+    EXPECT_EQ(finished->count(), 0);
+
+    // While a sign-in is checked: the method page's tab.
+    QTabBar* tabs = d->PageControl1->tabBar();
+    clienttest::PostedAction duringStep([] { return QApplication::overrideCursor() != nullptr; },
+                                        [&] { QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center()); });
+    signIn(*d, "ann", "wrong");
+    ASSERT_TRUE(waitUntil([&] { return !prompter.calls.empty(); }, 10000));
+    ASSERT_TRUE(duringStep.ran);
+    EXPECT_EQ(prompter.calls[0].text, "Authentication Failed!");
+    EXPECT_TRUE(onPluginPage(*d));
+    EXPECT_EQ(d->Dialogue().step(), 2) << "the steps did not start again under the request";
+    EXPECT_TRUE(tabs->isEnabled());
+
+    signIn(*d, "ann", "demo");
+    ASSERT_TRUE(waitForEnd());
+    EXPECT_EQ(endResult(), 1);
 }
 
 TEST(AuthDemo, TheDemoServersSignInPageAuthenticates) {

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QTableWidget>
 #include <QThread>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,19 @@ namespace fs = std::filesystem;
 void spin(int milliseconds) {
     waitUntil([] { return false; }, milliseconds);
 }
+
+PostedAction::PostedAction(std::function<bool()> when, std::function<void()> action)
+    : when_(std::move(when)), action_(std::move(action)), timer_(std::make_unique<QTimer>()) {
+    QObject::connect(timer_.get(), &QTimer::timeout, [this] {
+        if (ran || !when_()) return;
+        ran = true;
+        timer_->stop();
+        action_();
+    });
+    timer_->start(5);
+}
+
+PostedAction::~PostedAction() = default;
 
 ClientMachine::ClientMachine() : workDir(machine.dir().file("jobs")), saveDir(machine.dir().file("save")) {
     setMachineString("FirstTempDir", workDir);

@@ -14,6 +14,8 @@
 #include <zentcore/queuepass.h>
 #include <zplatform/prompter.h>
 
+class QTimer;
+
 #include <deque>
 #include <functional>
 #include <memory>
@@ -27,6 +29,23 @@ namespace clienttest {
 using testenv::waitUntil;
 // Runs the event loop for a while.
 void spin(int milliseconds);
+
+// Runs an action once, from inside the event loop, as soon as when() holds:
+// the way a user acts while a window waits with the loop running (inside
+// Communicate, say). Looked at every few milliseconds while the loop runs.
+class PostedAction {
+public:
+    PostedAction(std::function<bool()> when, std::function<void()> action);
+    ~PostedAction();
+    PostedAction(const PostedAction&) = delete;
+    PostedAction& operator=(const PostedAction&) = delete;
+    bool ran = false;
+
+private:
+    std::function<bool()> when_;
+    std::function<void()> action_;
+    std::unique_ptr<QTimer> timer_;
+};
 
 // A machine whose settings name a private working and save directory.
 class ClientMachine {

@@ -142,6 +142,8 @@ TEST_F(WebRulesHttp, LinksAreFetchedAndProducedWhileTheProducerIsOn) {
 }
 
 TEST_F(WebRulesHttp, PagesThatCannotBeFetchedAreReadFromDiskOrLeftToTheBrowser) {
+    // Pages of the program's own (the page window's templates) may go to files.
+    rules.LocalPagesAllowed = true;
     testenv::writeFile(machine.dir().file("answer page.htm"), "<p>local</p>");
     const TNavigationResult local = rules.BeforeNavigate({orlo::FileUrl(machine.dir().file("answer page.htm")), {}});
     EXPECT_TRUE(local.Cancel);

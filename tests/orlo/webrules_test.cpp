@@ -1,5 +1,6 @@
 // The web wrapper's rules without HTTP: collecting forms, refusing
 // navigations, what SetContents shows and the context menu.
+#include <orlo/urltext.h>
 #include <orlo/webrules.h>
 
 #include "test_env.h"
@@ -55,6 +56,85 @@ TEST(WebRules, RefusesExactlyWhatItsSwitchesSay) {
         if (!c.submitted) {
             EXPECT_EQ(rules.CollectedText(), "0") << c.what;
         }
+    }
+}
+
+// What a shown page may lead to, whatever way it asks.
+TEST(WebRules, APageMayOpenWebPagesAndTheWrappersOwnOnly) {
+    testenv::TempDir dir;
+    const std::string own = dir.file("own page.htm");
+    struct Case {
+        std::string url;
+        bool untrusted, local;   // allowed for a server's page, for the program's own pages
+    } const cases[] = {
+        {"http://srv/a.htm", true, true},
+        {"HTTPS://srv:8443/a?b#c", true, true},
+        {"about:blank", true, true},
+        {orlo::FileUrl(own), true, true},   // the wrapper's own page
+        {own, true, true},
+        {"file:///etc/passwd", false, true},
+        {"file://localhost/etc/passwd", false, true},
+        {"/etc/passwd", false, true},
+        {"FILE:/etc/passwd", false, true},
+        {"file://elsewhere/etc/passwd", false, false},
+        {"data:text/html,<p>x</p>", false, false},
+        {"javascript:alert(1)", false, false},
+        {"qrc:/orloqt/formcapture.js", false, false},
+        {"view-source:http://srv/", false, false},
+        {"blob:http://srv/1234", false, false},
+        {"ftp://srv/a.htm", false, false},
+        {"chrome://settings", false, false},
+        {"about:srcdoc", false, false},
+        {"about:blank#x", false, false},
+        {"httpx://srv/", false, false},
+        {"http", false, false},
+        {"srv/relative.htm", false, false},
+        {"", false, false},
+    };
+    for (const bool local : {false, true}) {
+        TWebWrapperRules rules;
+        rules.LocalPagesAllowed = local;
+        rules.AddOwnPage(own);
+        for (const Case& c : cases) EXPECT_EQ(rules.PageMayOpen(c.url), local ? c.local : c.untrusted) << c.url;
+        rules.ReleasePages();
+        EXPECT_EQ(rules.PageMayOpen(own), local) << "a released page is no longer the wrapper's";
+    }
+}
+
+// A page's request beyond its bounds: a link is neither followed nor fetched
+// for the producer, a form reaches the owner but is sent by nobody. The
+// program's own navigations are not held to the page's bounds.
+TEST(WebRules, APageIsHeldToItsBoundsHoweverItAsks) {
+    testenv::IsolatedMachine machine;
+    testenv::writeFile(machine.dir().file("local.htm"), "<p>Local secret</p>");
+    const std::string file = orlo::FileUrl(machine.dir().file("local.htm"));
+    struct Case {
+        const char* what;
+        std::string url;
+        std::optional<std::string> post;
+        bool fromOwner;
+        bool submitted, cancel, produced;
+    } const cases[] = {
+        {"a link to a file", file, std::nullopt, false, false, true, false},
+        {"a link to a data page", "data:text/html,x", std::nullopt, false, false, true, false},
+        {"a form to a file", file, "a=1"s, false, true, true, false},
+        {"a form to a script", "javascript:x()", "a=1"s, false, true, true, false},
+        {"the program's own load of a file", file, std::nullopt, true, false, true, true},
+    };
+    for (const Case& c : cases) {
+        TWebWrapperRules rules;
+        rules.DoDefPost = true;   // a form would be sent, by the wrapper itself
+        int produced = 0;
+        rules.SetFpp([&produced](const std::string& document) {
+            ++produced;
+            return document;
+        });
+        const TNavigationResult r = rules.BeforeNavigate({c.url, c.post, false, c.fromOwner});
+        EXPECT_EQ(r.Submitted, c.submitted) << c.what;
+        EXPECT_EQ(r.Cancel, c.cancel) << c.what;
+        EXPECT_FALSE(r.InnerPost) << c.what;
+        EXPECT_EQ(produced, c.produced ? 1 : 0) << c.what;
+        EXPECT_EQ(!r.NavigateTo.empty(), c.produced) << c.what;
     }
 }
 

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QSignalSpy>
+
 #include <sys/stat.h>
 
 namespace {
@@ -65,49 +67,117 @@ TEST_F(WebWrapperNavigation, TheOwnersHandlerRefusesBeforeTheRulesAndFormsStillR
     EXPECT_TRUE(stillOnThePage());
 }
 
+// Every way a server's page can ask to go somewhere it may not: a local file,
+// a data: page, a script URL, the program's resources. The page stays, and
+// nothing of the local file ever shows.
 TEST_F(WebWrapperNavigation, AnUntrustedPageCannotOpenLocalFilesOrOtherSchemes) {
     testenv::TempDir dir;
     const std::string local = dir.file("local.htm");
-    testenv::writeFile(local, "<p>Local secret</p>");
+    // Opened in a frame, it would tell the page.
+    testenv::writeFile(local, "<p>Local secret</p><script>parent.postMessage('Local secret', '*')</script>");
     const std::string file = orlo::FileUrl(local);
+    const std::string dataPage =
+        "data:text/html,<p>Data page</p><script>parent.postMessage(%27Data page%27, %27*%27)</script>";
+    // A page that shows what its frames tell it.
+    const std::string listener =
+        "<script>addEventListener('message', function (e) { marker.textContent += ' ' + e.data; });</script>";
+    enum class Asks {
+        Browser,  // the browser asks for the navigation: it ends as a failed load
+        Engine,   // the engine refuses it before the wrapper is asked: nothing loads
+        Form,     // the page script hands a form over: it is filtered, not sent
+        Text,     // a "GO_HREF#" text the owner shows: refused at once
+        Frame,    // a frame inside the page: it stays empty
+        Window,   // a new window: none is made
+    };
     const struct {
         const char* how;
         std::string body;
-        QString trigger;  // run once the page is shown
-        bool viaBrowser;  // the browser asks; otherwise the page script hands it over
+        QString trigger;  // run once the page is shown; for Text, the text shown
+        Asks asks;
     } attempts[] = {
-        {"link to a file", "<a id=\"go\" href=\"" + file + "\">go</a>", "go.click()", true},
-        {"script to a file", "", QString::fromStdString("location.href = '" + file + "'"), true},
-        {"refresh to a file", "<meta http-equiv=\"refresh\" content=\"0;url=" + file + "\">", "", true},
-        {"link to a resource", "<a id=\"go\" href=\"qrc:/orloqt/formcapture.js\">go</a>", "go.click()", true},
-        {"a form to a file", "<form id=\"f\" method=\"get\" action=\"" + file + "\"></form>", "f.submit()", false},
+        {"link to a file", "<a id=\"go\" href=\"" + file + "\">go</a>", "go.click()", Asks::Browser},
+        {"link to a file through the page's base", "<base href=\"" + orlo::FileUrl(dir.path() + "/") +
+             "\"><a id=\"go\" href=\"local.htm\">go</a>", "go.click()", Asks::Browser},
+        {"link to a data page", "<a id=\"go\" href=\"" + dataPage + "\">go</a>", "go.click()", Asks::Engine},
+        {"link to a resource", "<a id=\"go\" href=\"qrc:/orloqt/formcapture.js\">go</a>", "go.click()",
+         Asks::Browser},
+        {"link to a page's source", "<a id=\"go\" href=\"view-source:" + servedPage(server, "x") + "\">go</a>",
+         "go.click()", Asks::Engine},
+        {"script to a file", "", QString::fromStdString("location.href = '" + file + "'"), Asks::Browser},
+        {"refresh to a file", "<meta http-equiv=\"refresh\" content=\"0;url=" + file + "\">", "", Asks::Browser},
+        {"refresh to a data page", "<meta http-equiv=\"refresh\" content=\"0;url=" + dataPage + "\">", "",
+         Asks::Engine},
+        {"a GET form to a file", "<form id=\"f\" method=\"get\" action=\"" + file + "\"></form>", "f.submit()",
+         Asks::Form},
+        {"a form posted to a data page", "<form id=\"f\" method=\"post\" action=\"data:text/html,x\"></form>",
+         "f.submit()", Asks::Form},
+        {"GO_HREF to a file", "", QString::fromStdString("GO_HREF#" + file), Asks::Text},
+        {"GO_HREF to a local path", "", QString::fromStdString("GO_HREF#" + local), Asks::Text},
+        {"GO_HREF to a data page", "", QString::fromStdString("GO_HREF#" + dataPage), Asks::Text},
+        {"GO_HREF to a script", "", "GO_HREF#javascript:marker.textContent = 'Script ran'", Asks::Text},
+        {"GO_HREF to a resource", "", "GO_HREF#qrc:/orloqt/formcapture.js", Asks::Text},
+        {"a frame of a file", "<iframe src=\"" + file + "\"></iframe>" + listener, "", Asks::Frame},
+        {"a frame of a data page", "<iframe src=\"" + dataPage + "\"></iframe>" + listener, "", Asks::Frame},
+        {"an object of a file", "<object type=\"text/html\" data=\"" + file + "\"></object>" + listener, "",
+         Asks::Frame},
+        {"a window of a file", "", QString::fromStdString("window.open('" + file + "') === null"), Asks::Window},
     };
     for (const auto& attempt : attempts) {
         SCOPED_TRACE(attempt.how);
         b.show(markedPage(attempt.body));
         const int mark = b.afterShown();  // a refresh may already be over
         const int started = b.started();
-        if (!attempt.trigger.isEmpty()) b.eval(attempt.trigger);
-        if (attempt.viaBrowser) {
+        switch (attempt.asks) {
+        case Asks::Browser:
+            if (!attempt.trigger.isEmpty()) b.eval(attempt.trigger);
             EXPECT_FALSE(b.loadedSince(mark));
-        } else {
-            ASSERT_TRUE(b.waitForFiltered(file));
+            break;
+        case Asks::Engine:
+            // Nothing to wait for but time: a load would have ended by now.
+            if (!attempt.trigger.isEmpty()) b.eval(attempt.trigger);
+            EXPECT_FALSE(b.loadedSince(mark, 1000));
+            break;
+        case Asks::Form:
+            b.eval(attempt.trigger);
+            ASSERT_TRUE(b.waitForFiltered(attempt.body.find(file) != std::string::npos ? file : "data:"));
             EXPECT_EQ(b.started(), started);
+            break;
+        case Asks::Text:
+            EXPECT_FALSE(b.wrapper->SetContents(attempt.trigger.toStdString(), false));
+            EXPECT_EQ(b.started(), started);
+            break;
+        case Asks::Frame:
+            b.eval("0");  // the frames' messages, had they loaded, are in by now
+            break;
+        case Asks::Window:
+            EXPECT_TRUE(b.eval(attempt.trigger).toBool());
+            break;
         }
         EXPECT_TRUE(stillOnThePage());
+        EXPECT_EQ(b.eval("marker.textContent").toString(), "start");
+        EXPECT_FALSE(b.text().contains("secret"));
     }
 
-    // A form posted to a file still reaches the owner, but is not sent there.
+    // A form posted to a file still reaches the owner, but is not sent there:
+    // neither by the browser nor by the wrapper itself.
     b.wrapper->SetDoDefPost(true);
-    b.wrapper->SetCallInnerPost(false);
-    const int started = b.started();
-    b.show(markedPage("<form id=\"f\" method=\"post\" action=\"" + file +
-                      "\"><input name=\"a\" value=\"1\"></form>"));
-    b.eval("f.submit()");
-    ASSERT_TRUE(waitUntil([&] { return !b.owner.messages.empty(); }));
-    EXPECT_EQ(b.wrapper->CollectedText(), "_ORLO_URL_=" + file + "\x04" "a=1\x04");
-    EXPECT_TRUE(stillOnThePage());
-    EXPECT_EQ(b.started(), started + 1);  // the page itself only
+    for (const bool innerPost : {false, true}) {
+        SCOPED_TRACE(innerPost ? "the wrapper posts" : "the browser posts");
+        b.wrapper->SetCallInnerPost(innerPost);
+        QSignalSpy posted(b.wrapper.get(), &TWebWrapper::OnErrorInnerPost);
+        QSignalSpy succeeded(b.wrapper.get(), &TWebWrapper::OnSuccessfulInnerPost);
+        const size_t before = b.owner.messages.size();
+        b.show(markedPage("<form id=\"f\" method=\"post\" action=\"" + file +
+                          "\"><input name=\"a\" value=\"1\"></form>"));
+        const int started = b.started();
+        b.eval("f.submit()");
+        ASSERT_TRUE(waitUntil([&] { return b.owner.messages.size() > before; }));
+        EXPECT_EQ(b.wrapper->CollectedText(), "_ORLO_URL_=" + file + "\x04" "a=1\x04");
+        b.eval("0");
+        EXPECT_TRUE(stillOnThePage());
+        EXPECT_EQ(b.started(), started);
+        EXPECT_EQ(posted.count() + succeeded.count(), 0);
+    }
 
     // The program's own pages (shown as local content) may go to local files
     // when the owner allows it.

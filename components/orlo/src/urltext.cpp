@@ -52,6 +52,10 @@ std::string UrlEncode(std::string_view text, std::string_view keep) {
     return out;
 }
 
+bool HasScheme(std::string_view url, std::string_view scheme) {
+    return url.size() > scheme.size() && url[scheme.size()] == ':' && startsWithIgnoringCase(url, scheme);
+}
+
 std::string FileUrl(const std::string& absolutePath) { return "file://" + UrlEncode(absolutePath, "/"); }
 
 std::optional<std::string> LocalPathOfUrl(std::string_view url) {

@@ -5,6 +5,8 @@
 #include "webrules_form.h"
 #include "webrules_read.h"
 
+#include <algorithm>
+
 #include <unistd.h>
 
 TWebWrapperRules::~TWebWrapperRules() { ReleasePages(); }
@@ -16,6 +18,12 @@ TNavigationResult TWebWrapperRules::BeforeNavigate(const TNavigation& navigation
     // it goes to that page.
     const bool own = ownNavigation_ && orlo::LocalPathOfUrl(url) == ownPage_;
     ownNavigation_ = false;
+    const bool inBounds = navigation.FromOwner || own || PageMayOpen(url);
+    if (!inBounds && !navigation.PostData) {
+        // Neither followed nor fetched for the producer.
+        result.Cancel = true;
+        return result;
+    }
 
     std::optional<std::string> document;  // what the producer gets
     const bool posted = navigation.PostData.has_value();
@@ -24,7 +32,7 @@ TNavigationResult TWebWrapperRules::BeforeNavigate(const TNavigation& navigation
         collected_ = std::move(form.text);
         if (form.number) submissionNumber_ = *form.number;
         result.Submitted = true;
-        if (DoDefPost && CallInnerPost && !url.empty()) {
+        if (DoDefPost && CallInnerPost && !url.empty() && inBounds) {
             TInnerPost& post = result.InnerPost.emplace();
             post.Url = url;
             post.Names = std::move(form.names);
@@ -61,8 +69,22 @@ TNavigationResult TWebWrapperRules::BeforeNavigate(const TNavigation& navigation
         }
     }
     // The wrapper never refuses the page it asked for itself.
-    result.Cancel = navigation.Cancelled || (!own && (posted ? !DoDefPost || CallInnerPost : !DoDefAction));
+    result.Cancel =
+        navigation.Cancelled || !inBounds || (!own && (posted ? !DoDefPost || CallInnerPost : !DoDefAction));
     return result;
+}
+
+bool TWebWrapperRules::PageMayOpen(std::string_view url) const {
+    if (orlo::HasScheme(url, "http") || orlo::HasScheme(url, "https")) return true;
+    if (url == "about:blank") return true;
+    // A local file: a file: URL, or a path as the browser would take it.
+    const std::optional<std::string> path = orlo::LocalPathOfUrl(url);
+    if (!path) return false;
+    if (LocalPagesAllowed) return true;
+    const auto ours = [&path](const std::vector<std::string>& pages) {
+        return std::find(pages.begin(), pages.end(), *path) != pages.end();
+    };
+    return ours(pages_) || ours(ownPages_);
 }
 
 TPopupChoice TWebWrapperRules::ShowPopup(bool hasPopupMenu) const {
@@ -81,5 +103,6 @@ std::string TWebWrapperRules::savePage(const std::string& html) {
 void TWebWrapperRules::ReleasePages() {
     for (const std::string& page : pages_) unlink(page.c_str());
     pages_.clear();
+    ownPages_.clear();
     ownNavigation_ = false;
 }

@@ -3,7 +3,6 @@
 
 #include "wrapperpage.h"
 
-#include <orlo/urltext.h>
 #include <zplatform/system.h>
 
 #include <QCursor>
@@ -43,7 +42,10 @@ void TWebWrapper::SetBrowser(QWebEngineView* browser) {
             formSubmitted(action, method, body);
         },
         this);
-    SetLocalPagesAllowed(localPagesAllowed_);
+    SetLocalPagesAllowed(rules_.LocalPagesAllowed);
+    // The wrapper has no window to open a page's windows in, and a window
+    // would escape its filter: window.open() gives nothing.
+    page_->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     browser->setPage(page_);
 
     savedMenuPolicy_ = browser->contextMenuPolicy();
@@ -62,7 +64,6 @@ void TWebWrapper::releaseBrowser(bool browserAlive) {
     browserConnections_.clear();
     rules_.ReleasePages();
     deleteContentPages();
-    ownPages_.clear();
     ownSubmission_.clear();
     if (browserAlive && browser_) {
         browser_->setContextMenuPolicy(savedMenuPolicy_);
@@ -76,7 +77,7 @@ void TWebWrapper::releaseBrowser(bool browserAlive) {
 QWebEnginePage* TWebWrapper::GetDocument() const { return page_; }
 
 void TWebWrapper::SetLocalPagesAllowed(bool allowed) {
-    localPagesAllowed_ = allowed;
+    rules_.LocalPagesAllowed = allowed;
     // A server's page shown from a file (a produced page) must not read other
     // local files either.
     if (page_) page_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, allowed);
@@ -102,7 +103,9 @@ bool TWebWrapper::SetContents(const std::vector<std::string>& lines) {
 }
 
 bool TWebWrapper::show(const TContentsResult& contents) {
-    if (contents.GoHref) return Load(contents.Url);
+    // A "GO_HREF#" text is the page asking to go there: held to its bounds,
+    // resolved as the browser would resolve it.
+    if (contents.GoHref) return mayOpen(resolve(TWebWrapperRules::LoadUrl(contents.Url))) && Load(contents.Url);
     if (!page_) return false;
     const QString html = QString::fromUtf8(contents.Html.data(), qsizetype(contents.Html.size()));
     if (html.toUtf8().toPercentEncoding().size() <= kInlinePageLimit) {
@@ -112,7 +115,7 @@ bool TWebWrapper::show(const TContentsResult& contents) {
     const std::string path = TOrloFunction::AnsiTempFileName("htm");
     if (path.empty()) return false;
     contentPages_.push_back(path);
-    ownPages_.push_back(path);
+    rules_.AddOwnPage(path);
     // The byte-order mark tells the browser the text is UTF-8 even when the
     // page does not say so itself.
     if (!platform::writeFileAtomically(path, "\xEF\xBB\xBF" + contents.Html)) return false;

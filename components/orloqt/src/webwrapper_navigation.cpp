@@ -5,11 +5,7 @@
 
 #include "wrapperpage.h"
 
-#include <orlo/urltext.h>
-
 #include <QWebEngineHttpRequest>
-
-#include <algorithm>
 
 TWebWrapper::NavigationOrigin TWebWrapper::originOf(const QUrl& url, int type) const {
     // Only load() and setHtml() make typed navigations; a page cannot.
@@ -59,11 +55,9 @@ void TWebWrapper::formSubmitted(const QString& action, const QString& method, co
 bool TWebWrapper::filter(const QUrl& url, const std::optional<std::string>& postData, bool fromOwner) {
     const std::string target = url.toString(QUrl::FullyEncoded).toStdString();
     const bool refusedByOwner = beforeNavigate_ && beforeNavigate_(target);
-    const bool allowed = fromOwner || mayOpen(url);
-    // A link to a place the page may not go is not followed, nor fetched for
-    // the page producer; a form aimed there is still handed to the owner.
-    if (!allowed && !postData) return false;
-    const TNavigationResult result = rules_.BeforeNavigate({target, postData, refusedByOwner || !allowed});
+    // The rules hold the page to its bounds: a link beyond them is neither
+    // followed nor fetched, a form aimed there reaches the owner unsent.
+    const TNavigationResult result = rules_.BeforeNavigate({target, postData, refusedByOwner, fromOwner});
     apply(result);
     return !result.Cancel;
 }
@@ -72,8 +66,6 @@ void TWebWrapper::apply(const TNavigationResult& result) {
     if (result.Submitted)
         platform::postMessage(owner_, SubmissionMessage, reinterpret_cast<std::uintptr_t>(this), msgLParam_);
     if (!result.InnerPost && result.NavigateTo.empty()) return;
-    if (!result.NavigateTo.empty())
-        if (const auto path = orlo::LocalPathOfUrl(result.NavigateTo)) ownPages_.push_back(*path);
     // After the browser's call has returned: handlers may show other pages.
     QMetaObject::invokeMethod(
         this,
@@ -90,12 +82,5 @@ void TWebWrapper::apply(const TNavigationResult& result) {
 }
 
 bool TWebWrapper::mayOpen(const QUrl& url) const {
-    const QString scheme = url.scheme();
-    if (scheme == QLatin1String("http") || scheme == QLatin1String("https")) return true;
-    if (url.toString() == QLatin1String("about:blank")) return true;
-    if (scheme != QLatin1String("file")) return false;
-    if (localPagesAllowed_) return true;
-    // The wrapper's own pages (produced pages, large texts) stay reachable.
-    const std::optional<std::string> path = orlo::LocalPathOfUrl(url.toString(QUrl::FullyEncoded).toStdString());
-    return path && std::find(ownPages_.begin(), ownPages_.end(), *path) != ownPages_.end();
+    return url.isValid() && rules_.PageMayOpen(url.toString(QUrl::FullyEncoded).toStdString());
 }

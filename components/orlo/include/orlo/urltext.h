@@ -16,6 +16,9 @@ std::string UrlDecode(std::string_view text);
 // the bytes listed in keep, as "%" and two upper-case hex digits.
 std::string UrlEncode(std::string_view text, std::string_view keep = {});
 
+// Whether url starts with scheme and ":" (the scheme in any case).
+bool HasScheme(std::string_view url, std::string_view scheme);
+
 // "file://" and the absolute path, escaped.
 std::string FileUrl(const std::string& absolutePath);
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <orlo/orlofunction.h>
@@ -16,6 +17,10 @@ struct TNavigation {
     std::string Url;                      // as the browser reports it (percent-encoded); may be empty
     std::optional<std::string> PostData;  // body of a POST form submission; none for links and GET forms
     bool Cancelled = false;               // an earlier handler (the page's own) already refused it
+    // The program asked for it (Load, a page the wrapper made): the bounds of
+    // a page (PageMayOpen) do not apply. Whatever a shown page asks for,
+    // however it asks, is not the program's.
+    bool FromOwner = false;
 };
 
 // The wrapper's own HTTP request for a submitted form.
@@ -80,6 +85,19 @@ public:
     bool CallInnerPost = true;   // a carried-out submission is posted by the wrapper, not the browser
     std::string InnerPostReferrer;
     bool PopupEnabled = false;   // the browser's context menu is replaced
+    // Pages made from the program's own files may open local files (the page
+    // window's templates); a server's page may not (the default).
+    bool LocalPagesAllowed = false;
+
+    // Where a shown page may lead: http and https, about:blank and the
+    // wrapper's own pages; local files only while LocalPagesAllowed. Nothing
+    // else (data:, javascript:, qrc: or any other scheme). A page's request
+    // beyond these is neither followed nor fetched, and a form aimed there
+    // reaches the owner but is not sent.
+    bool PageMayOpen(std::string_view url) const;
+    // A local page of the wrapper's own besides the produced ones (a text too
+    // large to show inline); forgotten when the pages are released.
+    void AddOwnPage(const std::string& path) { ownPages_.push_back(path); }
 
     void SetFpp(PageProducer producer) { producer_ = std::move(producer); }
     void SetFppEnabled(bool enabled) { producerEnabled_ = enabled; }
@@ -119,5 +137,6 @@ private:
     int submissionNumber_ = 0;
     bool ownNavigation_ = false;  // the next navigation may be to ownPage_
     std::string ownPage_;
-    std::vector<std::string> pages_;
+    std::vector<std::string> pages_;      // produced pages, deleted on release
+    std::vector<std::string> ownPages_;   // the owner's, deleted by the owner
 };

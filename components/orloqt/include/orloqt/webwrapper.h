@@ -6,8 +6,11 @@
 // browser's navigations and submitted forms to them and applies the results.
 //
 // A page shown through the wrapper is untrusted unless the owner says
-// otherwise (SetLocalPagesAllowed): it may open http and https pages and the
-// wrapper's own pages, never local files or any other scheme.
+// otherwise (SetLocalPagesAllowed): it may open http and https pages,
+// about:blank and the wrapper's own pages, never local files or any other
+// scheme, however it asks (links, forms, scripts, refreshes, frames, a
+// "GO_HREF#" text).
+
 #pragma once
 
 #include <orlo/webrules.h>
@@ -61,7 +64,9 @@ public:
 
     // Shows a text (or, with isFile, the content of the file it names)
     // through the page producer; a single line "GO_HREF#url" loads url
-    // instead. False without a browser, or when the file cannot be read.
+    // instead, when a shown page may open it (the text is the page's, not
+    // the program's). False without a browser, when the file cannot be read
+    // or the GO_HREF target is out of bounds.
     bool SetContents(const std::string& text, bool isFile);
     bool SetContents(std::istream& stream);
     bool SetContents(const std::vector<std::string>& lines);
@@ -79,7 +84,7 @@ public:
     // Pages from the program's own files may open local files (the page
     // window's templates); pages from a server must not (the default).
     void SetLocalPagesAllowed(bool allowed);
-    bool GetLocalPagesAllowed() const { return localPagesAllowed_; }
+    bool GetLocalPagesAllowed() const { return rules_.LocalPagesAllowed; }
     void SetBeforeNavigate(BeforeNavigateHandler handler) { beforeNavigate_ = std::move(handler); }
 
     // Published switches (see TWebWrapperRules).
@@ -130,7 +135,7 @@ private:
     // when the browser may go.
     bool filter(const QUrl& url, const std::optional<std::string>& postData, bool fromOwner);
     void apply(const TNavigationResult& result);
-    bool mayOpen(const QUrl& url) const;
+    bool mayOpen(const QUrl& url) const;   // the rules' page bounds
     bool show(const TContentsResult& contents);
     QUrl resolve(const std::string& url) const;
     void contextMenu(const QPoint& position);
@@ -147,10 +152,8 @@ private:
     std::int32_t msgLParam_ = 0;
     std::string url_;
     QUrl baseUrl_;
-    bool localPagesAllowed_ = false;
     BeforeNavigateHandler beforeNavigate_;
     QUrl ownSubmission_;       // a form the rules let through, loaded by the wrapper itself
     QUrl ownContentPage_;      // a text too large to show inline, shown from this file
     std::vector<std::string> contentPages_;
-    std::vector<std::string> ownPages_;  // local paths of every page the wrapper made
 };
