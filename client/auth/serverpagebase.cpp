@@ -15,7 +15,6 @@ QUrl webAddress(const std::string& authority) {
 
 QUrl ServerPageBase(const std::string& serverAddress) {
     const std::string address = encdec::Trim(serverAddress);
-    if (QUrl url = webAddress(address); url.isValid()) return url;
     if (QUrl url = webAddress(encdec::Trim(address.substr(0, address.find(':')))); url.isValid()) return url;
     return QUrl("about:blank");
 }

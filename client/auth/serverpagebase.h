@@ -10,9 +10,9 @@
 
 namespace zentclient {
 
-// "http://" + the server address + "/" (host and optional port as the user
-// wrote them); the host alone when the port is not one (the request went to
-// the default port); about:blank when the address makes no URL at all.
+// "http://" + the server's host + "/": the print port speaks the print
+// protocol, not HTTP, so the server's web pages are on the host's own web
+// port; about:blank when the address makes no URL at all.
 QUrl ServerPageBase(const std::string& serverAddress);
 
 }  // namespace zentclient

@@ -21,6 +21,9 @@
 #include <QEventLoop>
 #include <QMenu>
 #include <QPixmap>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -29,6 +32,7 @@
 #include <QWebEngineView>
 
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <iostream>
 
@@ -126,6 +130,23 @@ int authenticate(zentclient::TSelAuth& auth, Pictures& pictures) {
     return auth.Result();
 }
 
+// An application's print dialog with the print system's printers: the
+// virtual printer must be among them, and is chosen.
+void printDialog(Pictures& pictures) {
+    if (!QPrinterInfo::availablePrinterNames().contains("Zentrope")) {
+        pictures.fail("the print dialog does not offer Zentrope");
+        return;
+    }
+    QPrinter printer(QPrinterInfo::printerInfo("Zentrope"));
+    printer.setDocName("Quarterly report");
+    QPrintDialog dialog(&printer);
+    dialog.setWindowTitle("Print");
+    dialog.show();
+    settle(500);
+    pictures.window(dialog, "print-dialog.png");
+    dialog.reject();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -204,6 +225,10 @@ int main(int argc, char** argv) {
     form.JobQueue.ListChanged = true;
     form.RefreshJobList();
     pictures.window(form, "main-window-sending.png");
+
+    // What any application shows when its user prints: the print dialog,
+    // offering the virtual printer (when the script started a print system).
+    if (std::getenv("ZENTROPE_PICTURE_PRINT_DIALOG")) printDialog(pictures);
 
     // Leave the made-up busy mark off again: destroying the window waits
     // only for what really runs.
