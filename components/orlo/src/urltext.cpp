@@ -53,7 +53,7 @@ std::string UrlEncode(std::string_view text, std::string_view keep) {
 }
 
 bool HasScheme(std::string_view url, std::string_view scheme) {
-    return url.size() > scheme.size() && url[scheme.size()] == ':' && startsWithIgnoringCase(url, scheme);
+    return url.size() > scheme.size() && url[scheme.size()] == ':' && platform::startsWithNoCase(url, scheme);
 }
 
 std::string FileUrl(const std::string& absolutePath) { return "file://" + UrlEncode(absolutePath, "/"); }
