@@ -7,6 +7,7 @@
 #include "shell/shellservices.h"
 #include "shell/taboutform.h"
 #include "shell/windows.h"
+#include "status/tstatusform.h"
 
 #include <zplatform/prompter.h>
 
@@ -51,7 +52,10 @@ void TForm1::notLoadedYet(const char* feature) {
                                              std::string(zentcore::kApplicationTitle) + " yet; it arrives with a later version.");
 }
 
-void TForm1::GetJobInfoExecute() { notLoadedYet("The job status window"); }
+void TForm1::GetJobInfoExecute() {
+    // Shown as it was left: the fields keep what they held.
+    if (StatusForm && !StatusForm->isVisible()) StatusForm->show();
+}
 void TForm1::PreferencesClick() { notLoadedYet("The preferences editor"); }
 void TForm1::Archive3Click() { notLoadedYet("The archive window"); }
 void TForm1::FTPActionExecute() { notLoadedYet("Updating from the update server"); }

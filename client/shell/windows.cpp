@@ -2,6 +2,7 @@
 
 #include "address/taddressform.h"
 #include "shell/taboutform.h"
+#include "status/tstatusform.h"
 #include "wizard/tuserform.h"
 #include "wizard/wizardslot.h"
 
@@ -17,6 +18,8 @@ ClientWindows::ClientWindows(TForm1::Seams seams, WizardServices* wizardServices
     // An action of the wizard that waited goes no further once the client ends.
     userForm_->setEndingCheck([form = form1_.get()] { return form->ending(); });
     addressForm_ = std::make_unique<TAddressForm>(form1_.get());
+    statusForm_ = std::make_unique<TStatusForm>(form1_.get());
+    StatusForm = statusForm_.get();
     aboutForm_ = std::make_unique<TAboutForm>(form1_.get());
     AboutForm = aboutForm_.get();
 }
@@ -24,6 +27,8 @@ ClientWindows::ClientWindows(TForm1::Seams seams, WizardServices* wizardServices
 ClientWindows::~ClientWindows() {
     AboutForm = nullptr;
     aboutForm_.reset();
+    StatusForm = nullptr;
+    statusForm_.reset();
     addressForm_.reset();
     // The queue hands nothing to a wizard that is gone.
     wizardSlot_->set(nullptr);

@@ -1,6 +1,6 @@
 // The client's windows, each created once for the life of the process. The
-// about window, which the main window's command shows, is also reached
-// through a process-wide reference of its name.
+// windows the main window's commands show (about, job status) are also
+// reached through a process-wide reference of their names.
 #pragma once
 
 #include "shell/qtmessaging.h"
@@ -12,11 +12,13 @@ namespace zentclient {
 
 class TAboutForm;
 class TAddressForm;
+class TStatusForm;
 class TUserForm;
 class WizardServices;
 class WizardSlot;
 
 inline TAboutForm* AboutForm = nullptr;
+inline TStatusForm* StatusForm = nullptr;
 
 // Creates the windows in their order (the main window first; all but the main
 // window stay hidden until used) and destroys them in reverse.
@@ -33,6 +35,7 @@ public:
     TAboutForm& aboutForm() { return *aboutForm_; }
     TUserForm& userForm() { return *userForm_; }
     TAddressForm& addressForm() { return *addressForm_; }
+    TStatusForm& statusForm() { return *statusForm_; }
 
 private:
     QtMessagePump pump_;
@@ -42,7 +45,7 @@ private:
     // Windows of the preview, archive, authentication, templates and
     // preferences come here, in that order.
     std::unique_ptr<TAddressForm> addressForm_;
-    // The job status window comes here.
+    std::unique_ptr<TStatusForm> statusForm_;
     std::unique_ptr<TAboutForm> aboutForm_;
 };
 

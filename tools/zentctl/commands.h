@@ -20,5 +20,6 @@ int cmdSubmit(const Args& args);
 int cmdQueue(const Args& args);
 int cmdPrint(const Args& args);
 int cmdPrinter(const Args& args);
+int cmdStatus(const Args& args);
 
 }  // namespace zentctl
