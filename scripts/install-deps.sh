@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev libcurl4-openssl-dev nlohmann-json3-dev
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webchannel-dev qt6-tools-dev libqt6opengl6-dev
+  libcups2-dev cups cups-filters    # the virtual printer: libcups for IPP, a private cupsd in tests
+  ghostscript xdg-utils             # rendering job pages; opening files, folders and mail
   python3                           # small HTTP/TCP peers started by tests
   xvfb xauth                        # scripts/screenshots.sh renders the windows under Xvfb
   gzip time                         # baseline and RSS of the packing benchmark
