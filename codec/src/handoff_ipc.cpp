@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace encdec {
 
@@ -19,8 +20,8 @@ namespace {
 // telling it; the job files are in place either way.
 constexpr int kSendTimeoutMs = 1000;
 
-bool makeAddress(sockaddr_un& address, socklen_t& length) {
-    const std::string name = ClientIpcName();
+bool makeAddress(uid_t user, sockaddr_un& address, socklen_t& length) {
+    const std::string name = ClientIpcName(user);
     address = {};
     address.sun_family = AF_UNIX;
     if (name.size() + 1 > sizeof address.sun_path) {
@@ -40,15 +41,19 @@ void closeKeepingErrno(int fd) {
 
 }  // namespace
 
-std::string ClientIpcName() {
+std::string ClientIpcName() { return ClientIpcName(::geteuid()); }
+
+std::string ClientIpcName(uid_t user) {
     const char* suffix = std::getenv("ZENTROPE_IPC");
-    return std::string("zentroclient_ipc") + (suffix ? suffix : "");
+    return "zentroclient_ipc" + std::to_string(user) + (suffix ? suffix : "");
 }
 
-int ConnectClientIpc() {
+int ConnectClientIpc() { return ConnectClientIpc(::geteuid()); }
+
+int ConnectClientIpc(uid_t user) {
     sockaddr_un address;
     socklen_t length;
-    if (!makeAddress(address, length)) return -1;
+    if (!makeAddress(user, address, length)) return -1;
     int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return -1;
     // Bounds both a connect that waits for room in a full backlog and the write.
@@ -64,7 +69,7 @@ int ConnectClientIpc() {
 int ListenClientIpc() {
     sockaddr_un address;
     socklen_t length;
-    if (!makeAddress(address, length)) return -1;
+    if (!makeAddress(::geteuid(), address, length)) return -1;
     int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return -1;
     if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0 || ::listen(fd, SOMAXCONN) != 0) {

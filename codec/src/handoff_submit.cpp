@@ -10,6 +10,7 @@
 
 #include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -38,8 +39,19 @@ std::optional<std::string> readWorkingDirectory(std::string& errorText) {
     return dir;
 }
 
-void notifyClient(const std::string& dataFileName, std::string& errorText) {
-    Fd socket(ConnectClientIpc());
+// A directory others may write to lets them replace or remove a job's files
+// unless it is sticky: there only a file's owner may.
+bool sharedUnsafely(const std::string& dir, std::string& errorText) {
+    struct stat st;
+    if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;   // the create says why
+    if (!(st.st_mode & (S_IWGRP | S_IWOTH)) || (st.st_mode & S_ISVTX)) return false;
+    errorText = "The working directory " + dir +
+                " may be written by other users: make it sticky (chmod +t) or writable by its owner only";
+    return true;
+}
+
+void notifyClient(uid_t user, const std::string& dataFileName, std::string& errorText) {
+    Fd socket(ConnectClientIpc(user));
     if (socket.get() < 0) {
         // A client that listens but cannot take the connection in time is
         // there but was not told.
@@ -51,20 +63,14 @@ void notifyClient(const std::string& dataFileName, std::string& errorText) {
         errorText = "PostMessage() failed";
 }
 
-}  // namespace
-
-bool SubmitFileToNetClient(const std::string& source, const ZTP_JOBDATA* job, std::string& errorText) {
-    std::string baseName;
-    return SubmitFileToNetClient(source, job, errorText, baseName);
-}
-
-bool SubmitFileToDirectory(const std::string& source, const ZTP_JOBDATA& job, const std::string& dir,
-                           std::string& errorText, std::string& baseName) {
+bool submitToDirectory(const std::string& source, const ZTP_JOBDATA& job, const std::string& dir,
+                       const std::optional<JobOwner>& owner, std::string& errorText, std::string& baseName) {
     // No directory is no place to write (and never the root by accident).
     if (dir.empty()) {
         errorText = "Failed to write-open ZTP file!";
         return false;
     }
+    if (sharedUnsafely(dir, errorText)) return false;
     // The number is taken first: with every number in use nothing is handed
     // off, whatever the source.
     auto created = JobFiles::createNew(dir);
@@ -82,6 +88,9 @@ bool SubmitFileToDirectory(const std::string& source, const ZTP_JOBDATA& job, co
         return false;
     };
 
+    // Given away before a byte is written: the print data is never the writer's.
+    if (owner && ::fchown(out.get(), owner->uid, owner->gid) != 0)
+        return fail("Failed to give the ZTP file to its user: " + platform::errorText(errno));
     Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (in.get() < 0) return fail("Failed to read-open file");
     const auto copied = platform::copyAll(in.get(), out.get());
@@ -92,24 +101,49 @@ bool SubmitFileToDirectory(const std::string& source, const ZTP_JOBDATA& job, co
         return fail("Failed to update ZTP file: " + platform::errorText(errno));
 
     // Renamed into place complete, so a scan of the directory never reads half of it.
-    if (!platform::replaceFileAtomically(files.txt(), detail::JobDescriptionText(job), JobFiles::kFileMode))
-        return fail("Failed to write-open TXT file");
+    const std::string description = detail::JobDescriptionText(job);
+    const bool written =
+        owner ? platform::replaceFileAtomically(files.txt(), description, JobFiles::kFileMode, *owner)
+              : platform::replaceFileAtomically(files.txt(), description, JobFiles::kFileMode);
+    if (!written) return fail("Failed to write-open TXT file");
 
     baseName = files.baseName();
     return true;
 }
 
-bool SubmitFileToNetClient(const std::string& source, const ZTP_JOBDATA* job, std::string& errorText,
-                           std::string& baseName) {
+bool submitToClient(const std::string& source, const ZTP_JOBDATA* job, const std::optional<JobOwner>& owner,
+                    std::string& errorText, std::string& baseName) {
     if (!job) {
         errorText = "No job description given";
         return false;
     }
     const auto dir = readWorkingDirectory(errorText);
     if (!dir) return false;
-    if (!SubmitFileToDirectory(source, *job, *dir, errorText, baseName)) return false;
-    notifyClient(JobFiles(*dir, baseName).name(".ztp"), errorText);
+    if (!submitToDirectory(source, *job, *dir, owner, errorText, baseName)) return false;
+    notifyClient(owner ? owner->uid : ::geteuid(), JobFiles(*dir, baseName).name(".ztp"), errorText);
     return true;
+}
+
+}  // namespace
+
+bool SubmitFileToNetClient(const std::string& source, const ZTP_JOBDATA* job, std::string& errorText) {
+    std::string baseName;
+    return SubmitFileToNetClient(source, job, errorText, baseName);
+}
+
+bool SubmitFileToDirectory(const std::string& source, const ZTP_JOBDATA& job, const std::string& dir,
+                           std::string& errorText, std::string& baseName) {
+    return submitToDirectory(source, job, dir, std::nullopt, errorText, baseName);
+}
+
+bool SubmitFileToNetClient(const std::string& source, const ZTP_JOBDATA* job, std::string& errorText,
+                           std::string& baseName) {
+    return submitToClient(source, job, std::nullopt, errorText, baseName);
+}
+
+bool SubmitFileToNetClient(const std::string& source, const ZTP_JOBDATA* job, JobOwner owner,
+                           std::string& errorText, std::string& baseName) {
+    return submitToClient(source, job, owner, errorText, baseName);
 }
 
 }  // namespace encdec

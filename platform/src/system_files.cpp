@@ -129,13 +129,15 @@ namespace {
 
 // Writes contents under a temporary name in target's directory and renames it
 // over target: the name then holds the new file, whatever was there before.
-bool writeInPlaceOf(const std::string& target, std::string_view contents, mode_t mode) {
+bool writeInPlaceOf(const std::string& target, std::string_view contents, mode_t mode,
+                    const FileOwner* owner = nullptr) {
     const std::string dir = detail::parentDirectory(target);
     std::string temp = joinPath(dir, detail::atomicTempPrefix(target)) + "XXXXXX";
     int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return false;
 
-    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, contents) && ::fsync(fd) == 0;
+    bool ok = (!owner || ::fchown(fd, owner->uid, owner->gid) == 0) && ::fchmod(fd, mode) == 0 &&
+              writeAll(fd, contents) && ::fsync(fd) == 0;
     if (!ok) {
         ErrnoKeeper keep;
         ::close(fd);
@@ -168,6 +170,10 @@ bool writeFileAtomically(const std::string& path, std::string_view contents) {
 
 bool replaceFileAtomically(const std::string& path, std::string_view contents, mode_t mode) {
     return writeInPlaceOf(path, contents, mode & ~currentUmask());
+}
+
+bool replaceFileAtomically(const std::string& path, std::string_view contents, mode_t mode, FileOwner owner) {
+    return writeInPlaceOf(path, contents, mode & ~currentUmask(), &owner);
 }
 
 }  // namespace platform

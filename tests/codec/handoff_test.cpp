@@ -8,12 +8,17 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstddef>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -229,6 +234,78 @@ TEST_F(Handoff, AListeningClientGetsTheDataFileNameAndTheTextStaysUntouched) {
     EXPECT_EQ(line, "ztp_2.ztp\n");
     close(connection);
     close(listener);
+}
+
+// A listening socket under another user's notification name, as that
+// user's client would have it.
+int listenAs(uid_t user) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string name = encdec::ClientIpcName(user);
+    std::memcpy(address.sun_path + 1, name.data(), name.size());
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const socklen_t length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0 || listen(fd, 4) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+TEST_F(Handoff, AJobForAnotherUserIsTheirsAloneAndTheirClientIsTold) {
+    if (geteuid() != 0) GTEST_SKIP() << "only root may give files away";
+    const int theirs = listenAs(65534);
+    const int mine = encdec::ListenClientIpc();
+    ASSERT_GE(theirs, 0);
+    ASSERT_GE(mine, 0);
+    ZTP_JOBDATA j;
+    std::string error, base;
+    ASSERT_TRUE(SubmitFileToNetClient(source, &j, encdec::JobOwner{65534, 65534}, error, base)) << error;
+    for (const std::string& name : {"ztp_1.ztp"s, "ztp_1.txt"s}) {
+        struct stat st {};
+        ASSERT_EQ(lstat(job(name).c_str(), &st), 0) << name;
+        EXPECT_EQ(st.st_uid, 65534u) << name;
+        EXPECT_EQ(st.st_gid, 65534u) << name;
+        EXPECT_EQ(st.st_mode & 0777, 0600u) << name;
+    }
+    const int connection = accept(theirs, nullptr, nullptr);
+    ASSERT_GE(connection, 0);
+    char buffer[32] = {};
+    EXPECT_GT(read(connection, buffer, sizeof buffer - 1), 0);
+    EXPECT_STREQ(buffer, "ztp_1.ztp\n");
+    // Nobody else, root's own client included, hears of it.
+    pollfd waiting{mine, POLLIN, 0};
+    EXPECT_EQ(poll(&waiting, 1, 0), 0);
+    close(connection);
+    close(theirs);
+    close(mine);
+
+    // Another user cannot read it.
+    const std::string data = job("ztp_1.ztp");
+    EXPECT_EQ(testenv::inChild([&] {
+                  if (setgid(1) != 0 || setuid(1) != 0) return 2;   // daemon
+                  return open(data.c_str(), O_RDONLY) < 0 && errno == EACCES ? 0 : 1;
+              }),
+              0);
+}
+
+TEST_F(Handoff, RefusesAWorkingDirectoryOthersMayWriteUnlessItIsSticky) {
+    const struct {
+        mode_t mode;
+        bool taken;
+    } cases[] = {{0700, true}, {0755, true}, {01777, true}, {01770, true}, {0777, false}, {0770, false}, {0720, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        fs::remove_all(jobs);
+        fs::create_directories(jobs);
+        ASSERT_EQ(chmod(jobs.c_str(), c.mode), 0);
+        ZTP_JOBDATA j;
+        std::string error;
+        EXPECT_EQ(SubmitFileToNetClient(source, &j, error), c.taken);
+        if (c.taken) continue;
+        EXPECT_THAT(error, ::testing::HasSubstr("may be written by other users"));
+        EXPECT_TRUE(files().empty());
+    }
 }
 
 TEST_F(Handoff, ConcurrentHandOffsNeverShareANumber) {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <pwd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -111,6 +112,48 @@ TEST(JobListener, RefusesEverythingButADataFileName) {
         EXPECT_EQ(received.waitFor(expected.size()), expected);
     }
     for (const char* name : {"ztp_1.ztp", "ztp_999.ztp", "ztp_42.ztp"}) EXPECT_TRUE(JobListener::acceptableName(name));
+}
+
+TEST(JobListener, TakesNotificationsOnlyFromRootThePrintSystemAndItsOwnUser) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to speak as other users";
+    testenv::IsolatedMachine machine;
+    Received received;
+    JobListener listener(received.callback());
+    ASSERT_TRUE(listener.listening());
+    // Another user reaches root's socket but is closed unread.
+    const int stranger = testenv::inChild([] {
+        if (!testenv::dropRoot()) return 2;
+        const int fd = encdec::ConnectClientIpc(0);
+        if (fd < 0) return 3;
+        const std::string line = "ztp_1.ztp\n";
+        (void)!::send(fd, line.data(), line.size(), MSG_NOSIGNAL);
+        char c;
+        return ::recv(fd, &c, 1, 0) <= 0 ? 0 : 4;   // the listener hung up (a reset: data unread)
+    });
+    EXPECT_EQ(stranger, 0);
+    // The print system's user may.
+    const passwd* lp = getpwnam("lp");
+    if (!lp) GTEST_SKIP() << "no user lp on this machine";
+    const uid_t lpUid = lp->pw_uid;
+    const gid_t lpGid = lp->pw_gid;
+    const int printSystem = testenv::inChild([&] {
+        if (setgid(lpGid) != 0 || setuid(lpUid) != 0) return 2;
+        const int fd = encdec::ConnectClientIpc(0);
+        const std::string line = "ztp_2.ztp\n";
+        return fd >= 0 && ::send(fd, line.data(), line.size(), MSG_NOSIGNAL) == ssize_t(line.size()) ? 0 : 3;
+    });
+    EXPECT_EQ(printSystem, 0);
+    sendRaw("ztp_3.ztp\n");
+    EXPECT_EQ(received.waitFor(2), (std::vector<std::string>{"ztp_2.ztp", "ztp_3.ztp"}));
+}
+
+TEST(JobListener, EachUserHasASocketOfItsOwn) {
+    testenv::IsolatedMachine machine;
+    EXPECT_NE(encdec::ClientIpcName(0), encdec::ClientIpcName(1000));
+    EXPECT_EQ(encdec::ClientIpcName(), encdec::ClientIpcName(geteuid()));
+    JobListener listener(Received().callback());
+    ASSERT_TRUE(listener.listening());
+    EXPECT_LT(encdec::ConnectClientIpc(geteuid() + 1), 0);
 }
 
 TEST(JobListener, ASilentSenderDoesNotStopTheNextJob) {

@@ -11,6 +11,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -104,6 +105,21 @@ TEST_F(JobScan, SkipsQueuedAndWizardJobsAndWhatCannotBeRead) {
     EXPECT_EQ(queue.at(0).DocName, "");   // not read again
     EXPECT_EQ(queue.at(2).DocName, "doc 4");
     EXPECT_TRUE(prompter.calls.empty());   // skipped without a message
+}
+
+TEST_F(JobScan, LeavesTheJobsOfOtherUsersInASharedDirectoryAlone) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to make files of another user";
+    work.handOff("%!PS\n", named("mine"));
+    work.handOff("%!PS\n", named("theirs"));
+    // Readable to us, but not ours to send.
+    ASSERT_EQ(chown(work.file("ztp_2.txt").c_str(), 65534, 65534), 0);
+    ASSERT_EQ(chown(work.file("ztp_2.ztp").c_str(), 65534, 65534), 0);
+
+    zentcore::RescanWorkDir(queue, work.path(), nullptr, false);
+    EXPECT_TRUE(zentcore::AcceptNotifiedJob(queue, work.path(), "ztp_2.ztp", nullptr));
+
+    EXPECT_EQ(keys(queue), (std::vector<std::string>{"ztp_1"}));
+    EXPECT_TRUE(fs::exists(work.file("ztp_2.ztp")));
 }
 
 TEST_F(JobScan, PacksEveryNewJobIntoAGzipFile) {

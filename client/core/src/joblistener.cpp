@@ -5,6 +5,7 @@
 #include <zcodec/jobfiles.h>
 
 #include <poll.h>
+#include <pwd.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -33,6 +34,8 @@ constexpr std::size_t kMaxPending = 256;
 }  // namespace
 
 JobListener::JobListener(Callback onJob) : onJob_(std::move(onJob)) {
+    // The print system's filters and backends run as its own user.
+    if (const passwd* lp = ::getpwnam("lp")) printSystemUser_ = lp->pw_uid;
     listenFd_ = encdec::ListenClientIpc();
     if (listenFd_ < 0) {
         bindError_ = errno;
@@ -66,6 +69,13 @@ JobListener::~JobListener() {
 }
 
 bool JobListener::acceptableName(const std::string& name) { return encdec::JobFiles::numberOfDataFile(name) != 0; }
+
+bool JobListener::mayNotify(int connection) const {
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    if (::getsockopt(connection, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0) return false;
+    return peer.uid == 0 || peer.uid == ::geteuid() || (printSystemUser_ && peer.uid == *printSystemUser_);
+}
 
 namespace {
 
@@ -139,6 +149,10 @@ void JobListener::run() {
             // the connection stays queued, so pause instead of spinning.
             if (errno != EINTR && errno != ECONNABORTED && errno != EAGAIN)
                 std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            continue;
+        }
+        if (!mayNotify(connection)) {
+            ::close(connection);
             continue;
         }
         if (pending.size() >= kMaxPending) {

@@ -3,10 +3,15 @@
 // copies the job's data into the client's working directory as ztp_N.ztp,
 // writes the description ztp_N.txt beside it and tells the running client.
 //
-// The client listens on an abstract-namespace Unix socket named
-// "zentroclient_ipc" followed by $ZENTROPE_IPC; the hand-off connects and
-// writes the data file's name and a line feed.
+// Each user's client listens on an abstract-namespace Unix socket named
+// "zentroclient_ipc", the user id and $ZENTROPE_IPC; the hand-off connects to
+// the socket of the job's owner and writes the data file's name and a line
+// feed.
 #pragma once
+
+#include <zplatform/system.h>
+
+#include <sys/types.h>
 
 #include <cstdint>
 #include <string>
@@ -61,17 +66,30 @@ bool SubmitFileToNetClient(const std::string& source, const ZTP_JOBDATA* job, st
 // The same; on success baseName receives the job's base name ("ztp_3").
 bool SubmitFileToNetClient(const std::string& source, const ZTP_JOBDATA* job, std::string& errorText,
                            std::string& baseName);
+// The user a job belongs to: its files are theirs and their client is told.
+using JobOwner = platform::FileOwner;
+// The same, for a job printed by owner, a user of this machine. Handing a
+// job to another user than the caller needs root's right to give files away
+// (the print system's backend has it).
+bool SubmitFileToNetClient(const std::string& source, const ZTP_JOBDATA* job, JobOwner owner,
+                           std::string& errorText, std::string& baseName);
 // Writes the job file pair into dir, exactly as the hand-off does, and tells
 // nobody: for tools that run a job through a working directory of their own.
 bool SubmitFileToDirectory(const std::string& source, const ZTP_JOBDATA& job, const std::string& dir,
                            std::string& errorText, std::string& baseName);
 
-// The client's notification socket: its abstract name (without the leading
-// NUL byte), a connected socket (-1 with errno when no client listens), and a
-// listening one (-1 with errno; EADDRINUSE: a client already listens). Both
-// descriptors are close-on-exec and belong to the caller.
+// Every hand-off refuses a working directory that other users may write to,
+// unless it is sticky (as /tmp is): there anyone could replace a job's files.
+
+// The client's notification socket of a user (by default the caller): its
+// abstract name (without the leading NUL byte), a connected socket (-1 with
+// errno when no client listens), and a listening one for the caller (-1
+// with errno; EADDRINUSE: a client already listens). Both descriptors are
+// close-on-exec and belong to the caller.
 std::string ClientIpcName();
+std::string ClientIpcName(uid_t user);
 int ConnectClientIpc();
+int ConnectClientIpc(uid_t user);
 int ListenClientIpc();
 
 // Initialisation and finalisation of this unit, counted: only the first

@@ -29,6 +29,8 @@ public:
 
     int get() const { return fd_; }
     bool ok() const { return fd_ >= 0; }
+    // Gives the descriptor to the caller, who closes it.
+    int release() { return std::exchange(fd_, -1); }
     // Closes now, reporting what close reports (a late write error included);
     // true when there was nothing to close.
     bool close();

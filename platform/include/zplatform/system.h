@@ -73,5 +73,12 @@ bool writeFileAtomically(const std::string& path, std::string_view contents);
 // the name, a symbolic link included, is itself replaced by a new file of
 // the given mode (less the umask); nothing is written through a link.
 bool replaceFileAtomically(const std::string& path, std::string_view contents, mode_t mode);
+// Who a file is to belong to, for a writer with the right to give it away.
+struct FileOwner {
+    uid_t uid;
+    gid_t gid;
+};
+// The same, the new file given to owner before it appears under its name.
+bool replaceFileAtomically(const std::string& path, std::string_view contents, mode_t mode, FileOwner owner);
 
 }  // namespace platform

@@ -1,8 +1,13 @@
-// The client's side of the job hand-off: listens on the notification socket
-// and hands every announced data file name ("ztp_N.ztp") to a callback.
+// The client's side of the job hand-off: listens on the user's notification
+// socket and hands every announced data file name ("ztp_N.ztp") to a
+// callback. Only root, the print system's user ("lp") and the user itself
+// may announce jobs; other peers are closed unread.
 #pragma once
 
+#include <sys/types.h>
+
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -31,11 +36,13 @@ public:
 
 private:
     void run();
+    bool mayNotify(int connection) const;
 
     Callback onJob_;
     int listenFd_ = -1;
     int bindError_ = 0;
     int wakeFd_ = -1;   // written by the destructor to end run()
+    std::optional<uid_t> printSystemUser_;
     std::thread thread_;
 };
 
