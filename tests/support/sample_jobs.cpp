@@ -3,7 +3,9 @@
 namespace testenv {
 
 std::string pagedPostScript(int pages) {
-    std::string ps = "%!PS-Adobe-3.0\n";
+    // A conforming header: without %%EndComments a page filter takes the
+    // first page for part of it.
+    std::string ps = "%!PS-Adobe-3.0\n%%Pages: " + std::to_string(pages) + "\n%%EndComments\n";
     for (int p = 1; p <= pages; ++p)
         ps += "%%Page: " + std::to_string(p) + " " + std::to_string(p) +
               "\n/Times-Roman findfont 12 scalefont setfont 72 720 moveto (Page " + std::to_string(p) +

@@ -1,6 +1,6 @@
-// zentctl printer install|remove|status: the client's Tools commands "Add
-// Port Monitor" and "Add Printer", or "Remove Printer" and "Remove Port
-// Monitor", without a window, for an administrator or a package script; and
+// zentctl printer install|remove|remove-port|status: the client's Tools
+// commands "Add Port Monitor" and "Add Printer", or "Remove Printer" and
+// "Remove Port Monitor" (or that one alone), without a window, for an administrator or a package script; and
 // what the print system has of the virtual printer now.
 #include "commands.h"
 
@@ -48,8 +48,9 @@ void print(const State& s) {
 }  // namespace
 
 int cmdPrinter(const Args& args) {
-    if (args.size() != 1 || (args[0] != "install" && args[0] != "remove" && args[0] != "status"))
-        return usageError("'printer' needs install, remove or status");
+    const std::string action = args.size() == 1 ? args[0] : "";
+    if (action != "install" && action != "remove" && action != "remove-port" && action != "status")
+        return usageError("'printer' needs install, remove, remove-port or status");
     const auto system = zentcore::MakeCupsPrintSystem();
     if (!system->reachable()) {
         std::cerr << "zentctl: the print system (CUPS) does not answer; is cupsd running?\n";
@@ -58,16 +59,19 @@ int cmdPrinter(const Args& args) {
     zentcore::PrinterInstallation installation(
         *system, {programDirectory(), platform::hiveWritable(platform::Hive::LocalMachine),
                   unsigned(platform::systemVersion().platformId), 0});
-    if (args[0] == "install") {
+    if (action == "install") {
         installation.AddPortMonActionExecute();
         installation.AddPrinterExecute();
-    } else if (args[0] == "remove") {
+    } else if (action == "remove") {
         if (system->openPrinter(zentcore::kVirtualPrinterName)) installation.RemovePrinter1Click();
+        installation.DelPortMonActionExecute();
+    } else if (action == "remove-port") {
         installation.DelPortMonActionExecute();
     }
     const State state = stateOf(*system);
     print(state);
-    if (args[0] == "remove") return !state.port && !state.printer ? 0 : 1;
+    if (action == "remove") return !state.port && !state.printer ? 0 : 1;
+    if (action == "remove-port") return !state.port ? 0 : 1;
     return state.complete() ? 0 : 1;
 }
 
