@@ -106,6 +106,7 @@ void Client::start() {
     seams.services = &services;
     seams.wizard = wizard_;
     seams.spooler = spooler_;
+    seams.printSystem = printSystem;
     seams.clock = useRealClock ? nullptr : &clock;
     windows = std::make_unique<zentclient::ClientWindows>(seams);
     QObject::connect(&form(), &zentclient::TForm1::startedUp, [this] { started = true; });

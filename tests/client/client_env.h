@@ -11,6 +11,7 @@
 #include "shell/spooler.h"
 #include "shell/windows.h"
 
+#include <zentcore/printsystem.h>
 #include <zentcore/queuepass.h>
 #include <zplatform/prompter.h>
 
@@ -100,6 +101,7 @@ public:
     testenv::ManualClock clock{1714604400};   // 2024-05-01 23:00:00 UTC
     std::unique_ptr<zentclient::ClientWindows> windows;
     bool useRealClock = false;   // set before start()
+    zentcore::PrintSystem* printSystem = nullptr;   // set before start(); none skips the printer check
     int closedSignals = 0;
     bool started = false;
 

@@ -1,5 +1,7 @@
 #include "private_cups.h"
 
+#include <cups/cups.h>
+
 #include <sstream>
 
 namespace testenv {
@@ -25,11 +27,16 @@ PrivateCups::PrivateCups(const std::string& dir) : dir_(dir) {
     }
     serverEnv_ = std::make_unique<ScopedEnv>("CUPS_SERVER", server);
     serverBinEnv_ = std::make_unique<ScopedEnv>("CUPS_SERVERBIN", serverBin_);
+    // libcups keeps the first server it was pointed at for the thread.
+    cupsSetServer(nullptr);
     running_ = true;
 }
 
 PrivateCups::~PrivateCups() {
-    if (running_) run({script(), "stop", dir_});
+    if (!running_) return;
+    run({script(), "stop", dir_});
+    serverEnv_.reset();
+    cupsSetServer(nullptr);
 }
 
 }  // namespace testenv
