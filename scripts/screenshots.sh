@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Renders the client's windows under Xvfb into docs/images/: the main window
-# with a few demo jobs in a private working directory, the about window, and
-# the first job's road through the wizard to the bundled print server.
+# with a few demo jobs in a private working directory, the about window, an
+# application's print dialog offering Zentrope (where a private print system
+# can run: as root), and the first job's road through the wizard to the
+# bundled print server.
 #
 #   scripts/screenshots.sh            (build dir: build/default, or $BUILD_DIR)
 #
@@ -18,7 +20,7 @@ if ! command -v xvfb-run >/dev/null; then
   exit 1
 fi
 [ -f "$build/CMakeCache.txt" ] || cmake --preset default
-cmake --build "$build" --target zentclient_screenshots zentctl zentserver
+cmake --build "$build" --target zentclient_screenshots zentctl zentserver zentro
 
 source "$root/scripts/lib/demo-machine.sh"
 export ZENTROPE_IPC=screenshots-$$
@@ -29,6 +31,17 @@ mkdir -p "$out"
 zentctl=$build/bin/zentctl
 use_work_dirs "$build/bin"
 "$zentctl" reg set HKLM "$client_key" WantsReceipt 1 >/dev/null
+# The print dialog's picture needs the printer in a print system: a private
+# one, where root may run it.
+cups_dir=$work/cups
+if cups_env=$("$root/tests/cups/private-cupsd.sh" start "$cups_dir" 2>"$work/cups.err"); then
+  trap '"$root/tests/cups/private-cupsd.sh" stop "$cups_dir"; demo_machine_cleanup' EXIT
+  for assignment in $cups_env; do export "${assignment?}"; done
+  "$zentctl" printer install >/dev/null
+  export ZENTROPE_PICTURE_PRINT_DIALOG=1
+else
+  echo "screenshots: the print dialog is left out: $(cat "$work/cups.err")" >&2
+fi
 # Addresses the wizard offers, most recent first.
 "$zentctl" reg set HKCU "$client_key\\Last printer" 1 "laser@print.example.com" >/dev/null
 "$zentctl" reg set HKCU "$client_key\\Last printer" 2 "colour@print.example.com:20203" >/dev/null
