@@ -133,6 +133,18 @@ void TForm1::FormDestroy() {
     if (settingsLoaded_) zentcore::ClientLog("ended");
 }
 
+zentcore::MenuSwitches TForm1::menuSwitches() const {
+    return {Exit1->isEnabled(), Tools1->menuAction()->isEnabled()};
+}
+
+void TForm1::preferencesChanged(const zentcore::MenuSwitches& switches) {
+    applyMenuSwitches(switches);
+    platform::forceDirectories(settings_.FirstTempDir);
+    platform::forceDirectories(settings_.UserSaveDir);
+    RescanWorkDir();
+    RefreshJobList();
+}
+
 void TForm1::applyMenuSwitches(const zentcore::MenuSwitches& switches) {
     Tools1->menuAction()->setEnabled(switches.toolsEnabled);
     Exit1->setEnabled(switches.exitEnabled);

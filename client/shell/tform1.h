@@ -86,6 +86,14 @@ public:
     unsigned OsMajorVersion = 0;
 
     const zentcore::ClientSettings& settings() const { return settings_; }
+    // The preferences editor changes the record in place.
+    zentcore::ClientSettings& editableSettings() { return settings_; }
+    // Exit_En and Tools_En as the menus show them.
+    zentcore::MenuSwitches menuSwitches() const;
+    // After the preferences editor saved: the menus take the switches, the
+    // directories are made as at start-up, and the working directory is
+    // scanned again.
+    void preferencesChanged(const zentcore::MenuSwitches& switches);
     platform::WindowHandle handle() const { return handle_; }
     // The job of the selected row, if it is still queued.
     zentcore::TQueuedJob* selectedJob() const;

@@ -7,6 +7,7 @@
 #include "shell/shellservices.h"
 #include "shell/taboutform.h"
 #include "shell/windows.h"
+#include "prefs/tprefform.h"
 #include "status/tstatusform.h"
 
 #include <zplatform/prompter.h>
@@ -56,7 +57,9 @@ void TForm1::GetJobInfoExecute() {
     // Shown as it was left: the fields keep what they held.
     if (StatusForm && !StatusForm->isVisible()) StatusForm->show();
 }
-void TForm1::PreferencesClick() { notLoadedYet("The preferences editor"); }
+void TForm1::PreferencesClick() {
+    if (PrefForm) seams_.services->showModal(*PrefForm);
+}
 void TForm1::Archive3Click() { notLoadedYet("The archive window"); }
 void TForm1::FTPActionExecute() { notLoadedYet("Updating from the update server"); }
 void TForm1::withInstallation(void (zentcore::PrinterInstallation::*command)()) {

@@ -1,6 +1,7 @@
 #include "shell/windows.h"
 
 #include "address/taddressform.h"
+#include "prefs/tprefform.h"
 #include "shell/taboutform.h"
 #include "status/tstatusform.h"
 #include "wizard/tuserform.h"
@@ -17,7 +18,10 @@ ClientWindows::ClientWindows(TForm1::Seams seams, WizardServices* wizardServices
     wizardSlot_->set(userForm_.get());
     // An action of the wizard that waited goes no further once the client ends.
     userForm_->setEndingCheck([form = form1_.get()] { return form->ending(); });
+    prefForm_ = std::make_unique<TPrefForm>(*form1_, form1_.get());
+    PrefForm = prefForm_.get();
     addressForm_ = std::make_unique<TAddressForm>(form1_.get());
+    AddressForm = addressForm_.get();
     statusForm_ = std::make_unique<TStatusForm>(form1_.get());
     StatusForm = statusForm_.get();
     aboutForm_ = std::make_unique<TAboutForm>(form1_.get());
@@ -29,7 +33,10 @@ ClientWindows::~ClientWindows() {
     aboutForm_.reset();
     StatusForm = nullptr;
     statusForm_.reset();
+    AddressForm = nullptr;
     addressForm_.reset();
+    PrefForm = nullptr;
+    prefForm_.reset();
     // The queue hands nothing to a wizard that is gone.
     wizardSlot_->set(nullptr);
     userForm_.reset();

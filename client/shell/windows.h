@@ -12,6 +12,7 @@ namespace zentclient {
 
 class TAboutForm;
 class TAddressForm;
+class TPrefForm;
 class TStatusForm;
 class TUserForm;
 class WizardServices;
@@ -19,6 +20,8 @@ class WizardSlot;
 
 inline TAboutForm* AboutForm = nullptr;
 inline TStatusForm* StatusForm = nullptr;
+inline TPrefForm* PrefForm = nullptr;
+inline TAddressForm* AddressForm = nullptr;
 
 // Creates the windows in their order (the main window first; all but the main
 // window stay hidden until used) and destroys them in reverse.
@@ -36,14 +39,16 @@ public:
     TUserForm& userForm() { return *userForm_; }
     TAddressForm& addressForm() { return *addressForm_; }
     TStatusForm& statusForm() { return *statusForm_; }
+    TPrefForm& prefForm() { return *prefForm_; }
 
 private:
     QtMessagePump pump_;
     std::unique_ptr<WizardSlot> wizardSlot_;   // the queue's wizard, set once UserForm exists
     std::unique_ptr<TForm1> form1_;
     std::unique_ptr<TUserForm> userForm_;
-    // Windows of the preview, archive, authentication, templates and
-    // preferences come here, in that order.
+    // Windows of the preview, archive, authentication and templates come
+    // here, in that order.
+    std::unique_ptr<TPrefForm> prefForm_;
     std::unique_ptr<TAddressForm> addressForm_;
     std::unique_ptr<TStatusForm> statusForm_;
     std::unique_ptr<TAboutForm> aboutForm_;

@@ -8,6 +8,7 @@
 //   zentclient_screenshots OUTPUT_DIR SERVER_ADDRESS
 #include "auth/tselauth.h"
 #include "htmlpage/thtmlpage.h"
+#include "prefs/tprefform.h"
 #include "shell/taboutform.h"
 #include "shell/windows.h"
 #include "wizard/tuserform.h"
@@ -191,6 +192,16 @@ int main(int argc, char** argv) {
     about.show();
     pictures.window(about, "about-window.png");
     about.hide();
+
+    // The preferences after the administrator's login, with the proposed
+    // defaults.
+    auto& preferences = *zentclient::PrefForm;
+    preferences.show();
+    preferences.BitBtnLogin->click();
+    preferences.BitBtnDefault->click();
+    settle(200);
+    pictures.window(preferences, "preferences.png");
+    preferences.hide();
 
     // The first job as the queue hands it to the wizard.
     auto& wizard = windows.userForm();

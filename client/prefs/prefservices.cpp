@@ -1,0 +1,32 @@
+#include "prefs/prefservices.h"
+
+#include "address/taddressform.h"
+#include "shell/windows.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace zentclient {
+
+std::optional<std::string> QtPrefServices::chooseDirectory(QWidget* owner, const std::string& caption,
+                                                           const std::string& start) {
+    const QString dir =
+        QFileDialog::getExistingDirectory(owner, QString::fromStdString(caption), QString::fromStdString(start));
+    if (dir.isEmpty()) return std::nullopt;
+    return dir.toStdString();
+}
+
+std::optional<std::string> QtPrefServices::locateProcessor(QWidget* owner, const std::string& current) {
+    const QString start = current.empty() ? QString("/usr/bin") : QFileInfo(QString::fromStdString(current)).path();
+    const QString file = QFileDialog::getOpenFileName(owner, "Postscript processor", start);
+    if (file.isEmpty()) return std::nullopt;
+    return file.toStdString();
+}
+
+std::optional<std::vector<std::string>> QtPrefServices::editAddresses(QWidget*) {
+    if (!AddressForm) return std::nullopt;
+    if (AddressForm->exec() != QDialog::Accepted) return std::nullopt;
+    return AddressForm->Addresses;
+}
+
+}  // namespace zentclient
