@@ -63,6 +63,18 @@ printf 'Printer=laser\r\nServer=127.0.0.1:20202\r\nSessionId=1001\r\n' >>"$work/
 # The demo print server the first job goes to.
 start_demo_server "$build/bin"
 
+# Two jobs delivered earlier, in the user's archive; the server knows both.
+"$zentctl" reg set HKLM "$client_key" ArchiveDocs 1 --dword >/dev/null
+archive=$work/save/$(id -un)
+mkdir -p "$archive"
+archived() {   # base document submitted printer session confirmed pages paper
+  printf 'DocName=%s\r\nSubmited=%s\r\nPrinter=%s\r\nServer=%s\r\nSessionId=%s\r\nOkDate=%s\r\nPages=%s\r\nCopies=1\r\nPapersize=%s\r\nOrientation=Portrait\r\nUserName=anna\r\n' \
+    "$2" "$3" "$4" "$server_addr" "$5" "$6" "$7" "$8" >"$archive/$1.txt"
+  head -c $((($7) * 40000)) /dev/zero | tr '\0' 'x' >"$archive/$1.ztp"
+}
+archived ztp_7 "Quarterly report" "2024/4/29 9:12:40.0" laser 17 "2024/04/29 09:13:02" 12 9
+archived ztp_8 "Poster" "2024/4/30 16:2:5.3" colour 18 "2024/04/30 16:02:31" 1 3
+
 xvfb-run -a -s "-screen 0 1280x800x24" env QT_QPA_PLATFORM=xcb \
   "$build/bin/zentclient_screenshots" "$out" "$server_addr"
 echo "screenshots: wrote $(cd "$out" && ls -- *.png | tr '\n' ' ')"

@@ -7,6 +7,7 @@
 #include "shell/shellservices.h"
 #include "shell/taboutform.h"
 #include "shell/windows.h"
+#include "archive/tarchiform.h"
 #include "prefs/tprefform.h"
 #include "status/tstatusform.h"
 
@@ -60,7 +61,9 @@ void TForm1::GetJobInfoExecute() {
 void TForm1::PreferencesClick() {
     if (PrefForm) seams_.services->showModal(*PrefForm);
 }
-void TForm1::Archive3Click() { notLoadedYet("The archive window"); }
+void TForm1::Archive3Click() {
+    if (ArchiForm) ArchiForm->Open();
+}
 void TForm1::FTPActionExecute() { notLoadedYet("Updating from the update server"); }
 void TForm1::withInstallation(void (zentcore::PrinterInstallation::*command)()) {
     if (!installation_) {

@@ -1,6 +1,7 @@
 #include "shell/windows.h"
 
 #include "address/taddressform.h"
+#include "archive/tarchiform.h"
 #include "prefs/tprefform.h"
 #include "shell/taboutform.h"
 #include "status/tstatusform.h"
@@ -18,6 +19,8 @@ ClientWindows::ClientWindows(TForm1::Seams seams, WizardServices* wizardServices
     wizardSlot_->set(userForm_.get());
     // An action of the wizard that waited goes no further once the client ends.
     userForm_->setEndingCheck([form = form1_.get()] { return form->ending(); });
+    archiForm_ = std::make_unique<TArchiForm>(*form1_, form1_.get());
+    ArchiForm = archiForm_.get();
     prefForm_ = std::make_unique<TPrefForm>(*form1_, form1_.get());
     PrefForm = prefForm_.get();
     addressForm_ = std::make_unique<TAddressForm>(form1_.get());
@@ -37,6 +40,8 @@ ClientWindows::~ClientWindows() {
     addressForm_.reset();
     PrefForm = nullptr;
     prefForm_.reset();
+    ArchiForm = nullptr;
+    archiForm_.reset();
     // The queue hands nothing to a wizard that is gone.
     wizardSlot_->set(nullptr);
     userForm_.reset();

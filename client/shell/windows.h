@@ -12,6 +12,7 @@ namespace zentclient {
 
 class TAboutForm;
 class TAddressForm;
+class TArchiForm;
 class TPrefForm;
 class TStatusForm;
 class TUserForm;
@@ -21,6 +22,7 @@ class WizardSlot;
 inline TAboutForm* AboutForm = nullptr;
 inline TStatusForm* StatusForm = nullptr;
 inline TPrefForm* PrefForm = nullptr;
+inline TArchiForm* ArchiForm = nullptr;
 inline TAddressForm* AddressForm = nullptr;
 
 // Creates the windows in their order (the main window first; all but the main
@@ -40,14 +42,16 @@ public:
     TAddressForm& addressForm() { return *addressForm_; }
     TStatusForm& statusForm() { return *statusForm_; }
     TPrefForm& prefForm() { return *prefForm_; }
+    TArchiForm& archiForm() { return *archiForm_; }
 
 private:
     QtMessagePump pump_;
     std::unique_ptr<WizardSlot> wizardSlot_;   // the queue's wizard, set once UserForm exists
     std::unique_ptr<TForm1> form1_;
     std::unique_ptr<TUserForm> userForm_;
-    // Windows of the preview, archive, authentication and templates come
-    // here, in that order.
+    // Windows of the preview come here.
+    std::unique_ptr<TArchiForm> archiForm_;
+    // Windows of the authentication and templates come here, in that order.
     std::unique_ptr<TPrefForm> prefForm_;
     std::unique_ptr<TAddressForm> addressForm_;
     std::unique_ptr<TStatusForm> statusForm_;

@@ -50,6 +50,17 @@ std::string ClientIpcName(uid_t user) {
 
 int ConnectClientIpc() { return ConnectClientIpc(::geteuid()); }
 
+bool NotifyClient(uid_t user, const std::string& dataFileName) {
+    const int socket = ConnectClientIpc(user);
+    if (socket < 0) return false;
+    const std::string line = dataFileName + "\n";
+    const bool sent = ::send(socket, line.data(), line.size(), MSG_NOSIGNAL) == ssize_t(line.size());
+    const int error = errno;
+    ::close(socket);
+    errno = sent ? 0 : (error ? error : EPIPE);
+    return sent;
+}
+
 int ConnectClientIpc(uid_t user) {
     sockaddr_un address;
     socklen_t length;

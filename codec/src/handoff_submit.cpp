@@ -51,16 +51,10 @@ bool sharedUnsafely(const std::string& dir, std::string& errorText) {
 }
 
 void notifyClient(uid_t user, const std::string& dataFileName, std::string& errorText) {
-    Fd socket(ConnectClientIpc(user));
-    if (socket.get() < 0) {
-        // A client that listens but cannot take the connection in time is
-        // there but was not told.
-        errorText = errno == EAGAIN ? "PostMessage() failed" : "EnumWindows() failed";
-        return;
-    }
-    const std::string line = dataFileName + "\n";
-    if (::send(socket.get(), line.data(), line.size(), MSG_NOSIGNAL) != ssize_t(line.size()))
-        errorText = "PostMessage() failed";
+    if (NotifyClient(user, dataFileName)) return;
+    // No one listens: no client runs. Any other failure: a client is there
+    // but was not told (it could not take the connection in time).
+    errorText = errno == ECONNREFUSED || errno == ENOENT ? "EnumWindows() failed" : "PostMessage() failed";
 }
 
 bool submitToDirectory(const std::string& source, const ZTP_JOBDATA& job, const std::string& dir,

@@ -348,7 +348,7 @@ TEST(MainWindow, ItemsWhoseWindowsComeLaterSaySo) {
     Client client;
     client.start();
     auto& form = client.form();
-    for (QAction* action : {form.Archive3, form.getNewerVersion1}) {
+    for (QAction* action : {form.getNewerVersion1}) {
         SCOPED_TRACE(action->objectName().toStdString());
         client.prompter.calls.clear();
         action->setEnabled(true);

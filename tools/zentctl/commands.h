@@ -21,5 +21,6 @@ int cmdQueue(const Args& args);
 int cmdPrint(const Args& args);
 int cmdPrinter(const Args& args);
 int cmdStatus(const Args& args);
+int cmdArchive(const Args& args);
 
 }  // namespace zentctl

@@ -25,6 +25,7 @@ constexpr Command commands[] = {
     {"print", cmdPrint, "print FILE PRINTER@SERVER[:PORT] [--doc NAME] [--pages N] [--copies N] [--papersize CODE] [--color N] [--auth METHOD] [--yes]"},
     {"printer", cmdPrinter, "printer install|remove|remove-port|status   (the virtual printer \"Zentrope\" in CUPS; install and remove need an administrator)"},
     {"status", cmdStatus, "status PRINTER@SERVER[:PORT] JOBID   (what has become of a job sent earlier)"},
+    {"archive", cmdArchive, "archive list [--sort COLUMN] | resubmit BASE... | delete BASE...   (the archive of delivered jobs)"},
     {"queue", cmdQueue, "queue [--dir DIR]         (the job list: Send column, ten columns, status)"},
     {"send", cmdSend, "send COMMAND DATA ADDRESS [--transport N] [--session N] [--delay MS] [--answer-file F]   (in DATA, \\x04 or the byte 0x04 separates fields)"},
 };

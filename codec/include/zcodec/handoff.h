@@ -91,6 +91,9 @@ std::string ClientIpcName(uid_t user);
 int ConnectClientIpc();
 int ConnectClientIpc(uid_t user);
 int ListenClientIpc();
+// Tells the user's running client of a new job ("ztp_N.ztp"); false, with
+// errno, when no client took the line (ECONNREFUSED: none runs).
+bool NotifyClient(uid_t user, const std::string& dataFileName);
 
 // Initialisation and finalisation of this unit, counted: only the first
 // Initialize and the matching last Finalize act; each returns whether it did.

@@ -8,7 +8,9 @@
 //   zentclient_screenshots OUTPUT_DIR SERVER_ADDRESS
 #include "auth/tselauth.h"
 #include "htmlpage/thtmlpage.h"
+#include "archive/tarchiform.h"
 #include "prefs/tprefform.h"
+#include "status/tstatusform.h"
 #include "shell/taboutform.h"
 #include "shell/windows.h"
 #include "wizard/tuserform.h"
@@ -236,6 +238,19 @@ int main(int argc, char** argv) {
     form.JobQueue.ListChanged = true;
     form.RefreshJobList();
     pictures.window(form, "main-window-sending.png");
+
+    // The archive of jobs delivered earlier, and what became of one of them.
+    auto& archive = *zentclient::ArchiForm;
+    archive.Open();
+    archive.resize(1180, 260);
+    archive.ListView1->selectRow(0);
+    settle(200);
+    pictures.window(archive, "archive.png");
+    archive.BitBtnStatusClick();
+    settle(300);
+    pictures.window(*zentclient::StatusForm, "job-status.png");
+    zentclient::StatusForm->hide();
+    archive.close();
 
     // What any application shows when its user prints: the print dialog,
     // offering the virtual printer (when the script started a print system).
