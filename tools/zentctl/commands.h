@@ -21,5 +21,7 @@ int cmdQueue(const Args& args);
 int cmdPrint(const Args& args);
 int cmdPrinter(const Args& args);
 int cmdStatus(const Args& args);
+int cmdRender(const Args& args);
+int cmdExportHtml(const Args& args);
 
 }  // namespace zentctl
