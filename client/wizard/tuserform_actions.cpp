@@ -96,17 +96,5 @@ void TUserForm::BitBtnGoEClick() {
     notYet("Sending a job by e-mail");
 }
 
-void TUserForm::BitBtnGoHClick() {
-    leaveTopmost();
-    if (actionRuns()) return;
-    saveDefaultPage(3);
-    notYet("The HTML export");
-}
-
-void TUserForm::ButtonOpnFileClick() {
-    leaveTopmost();
-    if (actionRuns()) return;
-    notYet("The HTML export");
-}
 
 }  // namespace zentclient
