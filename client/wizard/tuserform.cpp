@@ -5,6 +5,7 @@
 #include "wizard/wizardservices.h"
 
 #include "render/renderrequester.h"
+#include "render/tzoomform.h"
 
 #include <zentcore/clientlog.h>
 #include <zentcore/settings.h>
@@ -56,6 +57,7 @@ TUserForm::TUserForm(WizardContext context, WizardServices* services)
 TUserForm::~TUserForm() {
     // A rendering still running ends with its processor, before the window goes.
     render_.reset();
+    zoom_.reset();
     platform::unregisterWindow(handle_);
 }
 

@@ -32,6 +32,7 @@ class QTabWidget;
 namespace zentclient {
 
 class RenderRequester;
+class TZoomForm;
 class WizardServices;
 
 // What the wizard works with: the main window's queue, settings and window.
@@ -63,6 +64,10 @@ public:
     void setEndingCheck(std::function<bool()> ending) { endingCheck_ = std::move(ending); }
     // The processor runs for the e-mail or HTML page.
     bool rendering() const;
+    // ZoomForm, the preview this wizard opens (created on first use).
+    TZoomForm& previewWindow();
+    static inline const char* kNoBordersQuestion =
+        "Without selecting a specific printer, you can not see the page borders. Continue anyway ?";
 
     // Pages and the controls below them.
     QTabWidget* PageControl1 = nullptr;
@@ -196,6 +201,7 @@ private:
     int runningActions_ = 0;
     std::function<bool()> endingCheck_;
     std::unique_ptr<RenderRequester> render_;
+    std::unique_ptr<TZoomForm> zoom_;
     std::string htmlDialogFile_;   // SaveDialogHtml's file name
 };
 

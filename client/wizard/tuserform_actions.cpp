@@ -83,12 +83,6 @@ void TUserForm::BitBtnMoreClick() {
     services_->openDocument(context_.settings.AppDir + "/data/more.htm");
 }
 
-void TUserForm::BitBtnPreviewClick() {
-    leaveTopmost();
-    if (actionRuns()) return;
-    notYet("The preview");
-}
-
 void TUserForm::BitBtnGoEClick() {
     leaveTopmost();
     if (actionRuns()) return;
