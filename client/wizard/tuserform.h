@@ -5,6 +5,7 @@
 #pragma once
 
 #include <zcodec/printerdata.h>
+#include <zentcore/htmlexport.h>
 #include <zentcore/jobqueue.h>
 #include <zentcore/printeraddress.h>
 #include <zentcore/queuepass.h>
@@ -189,7 +190,10 @@ private:
     // HTML export: the file proposed to SaveDialogHtml, the export started
     // by GO, and its end.
     void proposeHtmlFile();
-    void htmlImagesReady(const zentcore::TQueuedJob* job, const std::string& target, int disposition);
+    void htmlImagesReady(const zentcore::TQueuedJob* job, const std::string& target,
+                         zentcore::HtmlDisposition disposition);
+    // E-mail: GO's images are ready; mail them or save them.
+    void emailImagesReady(const zentcore::TQueuedJob* job, const std::string& prefix, const std::string& extension);
 
     WizardContext context_;
     std::unique_ptr<WizardServices> ownServices_;

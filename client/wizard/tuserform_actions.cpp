@@ -1,5 +1,4 @@
-// The wizard's smaller actions: Later, Cancel, Title, Help and More, and the
-// pages whose work arrives with the rendering.
+// The wizard's smaller actions: Later, Cancel, Title, Help and More.
 #include "wizard/tuserform.h"
 
 #include "wizard/wizardservices.h"
@@ -7,7 +6,6 @@
 #include <zcodec/utilities.h>
 #include <zentcore/application.h>
 #include <zentcore/jobfiles.h>
-#include <zplatform/prompter.h>
 
 #include <QAction>
 #include <QMenu>
@@ -17,15 +15,6 @@
 #include <ctime>
 
 namespace zentclient {
-
-namespace {
-
-void notYet(const char* feature) {
-    platform::prompter().info(zentcore::kApplicationTitle,
-                              std::string(feature) + " arrives with a later version of Zentrope.");
-}
-
-}  // namespace
 
 void TUserForm::BitBtnLaterClick() {
     leaveTopmost();
@@ -81,13 +70,6 @@ void TUserForm::BitBtnHelpClick() {
 void TUserForm::BitBtnMoreClick() {
     leaveTopmost();
     services_->openDocument(context_.settings.AppDir + "/data/more.htm");
-}
-
-void TUserForm::BitBtnGoEClick() {
-    leaveTopmost();
-    if (actionRuns()) return;
-    saveDefaultPage(2);
-    notYet("Sending a job by e-mail");
 }
 
 

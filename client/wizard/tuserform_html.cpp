@@ -10,23 +10,11 @@
 #include <zentcore/render.h>
 #include <zentcore/renderthread.h>
 #include <zplatform/prompter.h>
-#include <zplatform/registry.h>
 
 #include <QCheckBox>
 #include <QLineEdit>
 
 namespace zentclient {
-
-namespace {
-
-// A machine dword, or the default when it or the key is missing.
-long machineNumber(std::string_view name, long fallback) {
-    if (const auto key = platform::RegKey::openReadOnly(platform::Hive::LocalMachine, zentcore::kClientKey))
-        if (const auto n = key->readDword(name)) return long(*n);
-    return fallback;
-}
-
-}  // namespace
 
 void TUserForm::proposeHtmlFile() {
     if (!htmlDialogFile_.empty()) return;
@@ -61,10 +49,10 @@ void TUserForm::BitBtnGoHClick() {
     request.colour = job_->Color != 0;
     request.use = zentcore::RenderUse::Image;
     request.format = zentcore::ImageFormat::Png;
-    request.dpi = int(machineNumber("PSHtmlDpi", 72));
+    request.dpi = zentcore::HtmlDpi();
     request.pagePrefix = target.pagePrefix();
     request.input = context_.settings.FirstTempDir + "/" + job_->BaseName + ".ztp";
-    const int disposition = int(machineNumber("HtmlDisposition", 0));
+    const zentcore::HtmlDisposition disposition = zentcore::StoredHtmlDisposition();
     const zentcore::TQueuedJob* job = job_;
     renderer().start(zentcore::BuildRenderCommandLine(request, context_.settings.IsAdmin), request, job_->Pages,
                      zentcore::kHtmlReadyMessage, [this, job, targetFile, disposition](RenderRequester::Outcome outcome) {
@@ -72,12 +60,13 @@ void TUserForm::BitBtnGoHClick() {
                      });
 }
 
-void TUserForm::htmlImagesReady(const zentcore::TQueuedJob* job, const std::string& targetFile, int disposition) {
+void TUserForm::htmlImagesReady(const zentcore::TQueuedJob* job, const std::string& targetFile,
+                                zentcore::HtmlDisposition disposition) {
     // The job the export was started for; the wizard cannot have changed
     // it meanwhile (it was disabled), but it may have left the queue.
     if (job != job_) return;
     const auto plan = zentcore::PlanHtmlExport(zentcore::SplitHtmlTarget(targetFile), job_->Pages,
-                                               zentcore::HtmlDispositionFromSetting(disposition), job_->DocName);
+                                               disposition, job_->DocName);
     // A failed write has been reported; the job stays for another try.
     if (!zentcore::WriteHtmlExport(plan)) return;
     if (!plan.open.empty()) services_->openDocument(plan.open);

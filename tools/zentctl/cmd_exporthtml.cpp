@@ -16,17 +16,6 @@
 
 namespace zentctl {
 
-namespace {
-
-// A machine dword, or the default when it is missing.
-long machineNumber(std::string_view name, long fallback) {
-    if (const auto key = platform::RegKey::openReadOnly(platform::Hive::LocalMachine, zentcore::kClientKey))
-        if (const auto n = key->readDword(name)) return long(*n);
-    return fallback;
-}
-
-}  // namespace
-
 int cmdExportHtml(const Args& args) {
     bool colour = true;
     std::optional<long> pages, disposition;
@@ -80,14 +69,14 @@ int cmdExportHtml(const Args& args) {
     request.colour = colour;
     request.use = zentcore::RenderUse::Image;
     request.format = zentcore::ImageFormat::Png;
-    request.dpi = int(machineNumber("PSHtmlDpi", 72));
+    request.dpi = zentcore::HtmlDpi();
     request.pagePrefix = target.pagePrefix();
     request.input = input;
     const std::string line = zentcore::BuildRenderCommandLine(request, platform::hiveWritable(platform::Hive::LocalMachine));
     if (!runRender(line, request, int(*pages), zentcore::kHtmlReadyMessage)) return 1;
 
     const auto plan = zentcore::PlanHtmlExport(
-        target, int(*pages), zentcore::HtmlDispositionFromSetting(disposition ? *disposition : machineNumber("HtmlDisposition", 0)),
+        target, int(*pages), disposition ? zentcore::HtmlDispositionFromSetting(*disposition) : zentcore::StoredHtmlDisposition(),
         docName ? *docName : std::filesystem::path(input).filename().string());
     if (!zentcore::WriteHtmlExport(plan)) return 1;
     if (!plan.open.empty()) std::cout << plan.open << "\n";

@@ -25,13 +25,6 @@ std::optional<int> wholeNumber(const std::string& option, const std::string& val
     return *n;
 }
 
-// PSEmailDpi, 120 when missing or not positive.
-int storedImageDpi() {
-    if (const auto key = platform::RegKey::openReadOnly(platform::Hive::LocalMachine, zentcore::kClientKey))
-        if (const auto dpi = key->readDword("PSEmailDpi"); dpi && *dpi > 0 && *dpi < 100000) return int(*dpi);
-    return 120;
-}
-
 }  // namespace
 
 int cmdRender(const Args& args) {
@@ -79,7 +72,7 @@ int cmdRender(const Args& args) {
     } else if (format == "png" || format == "jpeg") {
         request.use = zentcore::RenderUse::Image;
         request.format = format == "png" ? zentcore::ImageFormat::Png : zentcore::ImageFormat::Jpeg;
-        request.dpi = dpi ? *dpi : storedImageDpi();
+        request.dpi = dpi ? *dpi : zentcore::EmailDpi();
     } else {
         return usageError("'--format' is bmp, png or jpeg");
     }

@@ -2,7 +2,9 @@
 #include <zentcore/htmlexport.h>
 
 #include <zentcore/application.h>
+#include <zentcore/settings.h>
 #include <zplatform/prompter.h>
+#include <zplatform/registry.h>
 #include <zplatform/system.h>
 
 namespace zentcore {
@@ -24,6 +26,12 @@ HtmlTarget SplitHtmlTarget(std::string_view target) {
 HtmlDisposition HtmlDispositionFromSetting(long value) {
     if (value == 1) return HtmlDisposition::Frames;
     if (value == 2) return HtmlDisposition::OnePage;
+    return HtmlDisposition::PagePerImage;
+}
+
+HtmlDisposition StoredHtmlDisposition() {
+    if (const auto key = platform::RegKey::openReadOnly(platform::Hive::LocalMachine, kClientKey))
+        if (const auto n = key->readDword("HtmlDisposition")) return HtmlDispositionFromSetting(long(*n));
     return HtmlDisposition::PagePerImage;
 }
 

@@ -48,12 +48,21 @@ void AppendOptionTemplate(std::string& commandLine, bool colour, RenderUse use, 
 
 namespace {
 
+int machineDpi(std::string_view name, int fallback) {
+    if (const auto key = platform::RegKey::openReadOnly(platform::Hive::LocalMachine, kClientKey))
+        if (const auto dpi = key->readDword(name); dpi && *dpi > 0 && *dpi <= 10000) return int(*dpi);
+    return fallback;
+}
+
 void replaceAll(std::string& text, std::string_view what, std::string_view with) {
     for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size()))
         text.replace(at, what.size(), with);
 }
 
 }  // namespace
+
+int EmailDpi() { return machineDpi("PSEmailDpi", 120); }
+int HtmlDpi() { return machineDpi("PSHtmlDpi", 72); }
 
 std::string ReplaceRenderPlaceholders(std::string_view options, std::string_view device, int dpi) {
     std::string out(options);

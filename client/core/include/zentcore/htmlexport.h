@@ -24,6 +24,8 @@ HtmlTarget SplitHtmlTarget(std::string_view target);
 // Frames, all images on one page, or (any other value) one page per image.
 enum class HtmlDisposition { PagePerImage = 0, Frames = 1, OnePage = 2 };
 HtmlDisposition HtmlDispositionFromSetting(long value);
+// The machine setting HtmlDisposition (0 when missing).
+HtmlDisposition StoredHtmlDisposition();
 
 // One HTML file, collected in memory: the head with the document name as its
 // title, a body or a frameset, lines ending in CR LF, and the closing credit.

@@ -39,6 +39,11 @@ void AppendOptionTemplate(std::string& commandLine, bool colour, RenderUse use, 
 // Every "%device%" and "%resolution%" (case-sensitive) replaced.
 std::string ReplaceRenderPlaceholders(std::string_view options, std::string_view device, int dpi);
 
+// The machine settings PSEmailDpi (120) and PSHtmlDpi (72): the default
+// when the value is missing, not a number, or not a usable resolution.
+int EmailDpi();
+int HtmlDpi();
+
 struct RenderRequest {
     std::string processor;   // the processor's path, not quoted
     bool colour = true;
