@@ -10,6 +10,7 @@
 #include <zentcore/render.h>
 #include <zentcore/renderthread.h>
 #include <zplatform/prompter.h>
+#include <zplatform/system.h>
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -65,7 +66,13 @@ void TUserForm::htmlImagesReady(const zentcore::TQueuedJob* job, const std::stri
     // The job the export was started for; the wizard cannot have changed
     // it meanwhile (it was disabled), but it may have left the queue.
     if (job != job_) return;
-    const auto plan = zentcore::PlanHtmlExport(zentcore::SplitHtmlTarget(targetFile), job_->Pages,
+    // Pages that link to nothing are no export: say so, and the job stays.
+    const zentcore::HtmlTarget target = zentcore::SplitHtmlTarget(targetFile);
+    if (job_->Pages < 1 || !platform::fileExists(zentcore::PageFile(target.pagePrefix(), 1, ".png"))) {
+        platform::prompter().warn(zentcore::kApplicationTitle, zentcore::kNoImagesToExportMessage);
+        return;
+    }
+    const auto plan = zentcore::PlanHtmlExport(target, job_->Pages,
                                                disposition, job_->DocName);
     // A failed write has been reported; the job stays for another try.
     if (!zentcore::WriteHtmlExport(plan)) return;

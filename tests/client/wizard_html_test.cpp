@@ -94,7 +94,7 @@ TEST_F(WizardHtml, ContinueKeepsTheJobAndAFailedWriteReportsIt) {
     EXPECT_EQ(client->wizard().currentJob(), job);
 }
 
-TEST_F(WizardHtml, NoFileOrNoProcessorStopsBeforeRendering) {
+TEST_F(WizardHtml, NoFileNoProcessorOrNoImagesExportNothing) {
     ASSERT_NE(job, nullptr);
     client->wizard().BitBtnGoHClick();
     EXPECT_THAT(client->messages(), ElementsAre("W:You need specify a filename first!"));
@@ -108,7 +108,17 @@ TEST_F(WizardHtml, NoFileOrNoProcessorStopsBeforeRendering) {
     EXPECT_EQ(client->messages().size(), 1u);
     EXPECT_FALSE(fs::exists(out() + "/x1.htm"));
 
+    // A processor that renders nothing: no pages linking to nothing, and the job stays.
+    client->services.processors.push_back("/bin/true");
+    client->wizard().BitBtnGoHClick();
+    ASSERT_TRUE(waitForExport());
+    EXPECT_EQ(client->messages().back(),
+              "W:The PostScript processor produced no page images, so there is nothing to export.");
+    EXPECT_FALSE(fs::exists(out() + "/x1.htm"));
+    EXPECT_EQ(client->wizard().currentJob(), job);
+
     // The located one is stored (the test user may write the machine settings) and used.
+    machine.setMachineString("PSProcessor", out() + "/gone/gs");
     client->services.processors.push_back("/usr/bin/gs");
     client->wizard().CheckBoxPrAfterH->setChecked(true);
     client->wizard().BitBtnGoHClick();

@@ -99,6 +99,13 @@ TEST(ZentctlRender, ErrorsAreClearAndChangeNothing) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("PSProcessor"), std::string::npos) << r.err;
     EXPECT_FALSE(platform::fileExists(m.dir().file("o_1.png")));
+
+    // A processor that renders nothing: no HTML pointing at missing images.
+    setMachine("PSProcessor", "/bin/true");
+    r = zentctl({"export-html", m.ps, m.dir().file("empty.htm"), "--pages", "2"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("produced no page images"), std::string::npos) << r.err;
+    EXPECT_FALSE(platform::fileExists(m.dir().file("empty1.htm")));
 }
 
 TEST(ZentctlExportHtml, WritesTheImagesAndTheExpectedPages) {

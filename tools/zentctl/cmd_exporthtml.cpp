@@ -73,7 +73,12 @@ int cmdExportHtml(const Args& args) {
     request.pagePrefix = target.pagePrefix();
     request.input = input;
     const std::string line = zentcore::BuildRenderCommandLine(request, platform::hiveWritable(platform::Hive::LocalMachine));
-    if (!runRender(line, request, int(*pages), zentcore::kHtmlReadyMessage)) return 1;
+    const auto found = runRender(line, request, int(*pages), zentcore::kHtmlReadyMessage);
+    if (!found) return 1;
+    if (*found == 0 || *pages == 0) {
+        std::cerr << "zentctl: " << zentcore::kNoImagesToExportMessage << "\n";
+        return 1;
+    }
 
     const auto plan = zentcore::PlanHtmlExport(
         target, int(*pages), disposition ? zentcore::HtmlDispositionFromSetting(*disposition) : zentcore::StoredHtmlDisposition(),

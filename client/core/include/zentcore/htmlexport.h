@@ -10,6 +10,8 @@ namespace zentcore {
 
 inline constexpr std::string_view kNoHtmlFileMessage = "You need specify a filename first!";
 inline constexpr std::string_view kHtmlWriteFailedMessage = "Failed to open HTML file for write!";
+inline constexpr std::string_view kNoImagesToExportMessage =
+    "The PostScript processor produced no page images, so there is nothing to export.";
 
 // The parts of a chosen target file: directory with its trailing '/' (empty
 // when none), base name and extension ("htm" when none). A base of two or
