@@ -57,6 +57,22 @@ demo report 840 --doc "Quarterly report.pdf" --pages 12 --copies 1 --papersize 9
 demo slides 2300 --doc "Team meeting slides" --pages 24 --copies 2 --papersize 8 --orientation Landscape --color 2
 demo invoice 46 --doc "Invoice 2024-117" --pages 1 --copies 3 --papersize 9 --orientation Portrait
 demo poster 5400 --doc "Summer party poster" --pages 1 --copies 1 --papersize 3 --orientation Portrait --color 2
+# A job with real pages for the preview, e-mail and HTML pictures.
+/usr/bin/python3 - "$work/pricelist.ps" <<'PY'
+import sys
+ps = "%!PS-Adobe-3.0\n"
+for p in range(1, 4):
+    ps += ("%%%%Page: %d %d\n/Helvetica-Bold findfont 28 scalefont setfont 72 700 moveto (Price list, page %d) show\n"
+           "/Helvetica findfont 12 scalefont setfont\n" % (p, p, p))
+    for i in range(30):
+        ps += "72 %d moveto (Item %d%02d ..................................... %d.%02d EUR) show\n" % (
+            660 - i * 18, p, i, 10 + i * 3, (i * 37) % 100)
+    ps += "0.2 0.4 0.8 setrgbcolor 72 80 468 6 rectfill showpage\n"
+open(sys.argv[1], "w").write(ps + "%%EOF\n")
+PY
+"$zentctl" submit "$work/pricelist.ps" --user anna --doc "Price list" --pages 3 --copies 1 --papersize 1 --color 2 >/dev/null 2>&1
+"$zentctl" reg set HKLM "$client_key" PSProcessor /usr/bin/gs >/dev/null
+"$zentctl" reg set HKLM "$client_key" Email_En 1 --dword >/dev/null
 # The invoice already has its printer and session: it waits to be sent.
 printf 'Printer=laser\r\nServer=127.0.0.1:20202\r\nSessionId=1001\r\n' >>"$work/jobs/ztp_3.txt"
 

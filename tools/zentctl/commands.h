@@ -22,5 +22,7 @@ int cmdPrint(const Args& args);
 int cmdPrinter(const Args& args);
 int cmdStatus(const Args& args);
 int cmdArchive(const Args& args);
+int cmdRender(const Args& args);
+int cmdExportHtml(const Args& args);
 
 }  // namespace zentctl

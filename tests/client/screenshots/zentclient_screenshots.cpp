@@ -2,11 +2,15 @@
 // window with the jobs of the machine it is started on and its about window,
 // then the road of the first job through the wizard to a print server: the
 // print page, the server's printer list, the authentication dialog with its
-// sign-in page, and the receipt. Run by scripts/screenshots.sh, which
+// sign-in page, and the receipt; then a job with real pages on the wizard's
+// e-mail and HTML pages, the busy window, and its preview fitted to the
+// width with a printer's borders. Run by scripts/screenshots.sh, which
 // prepares the machine, the display and the server.
 //
 //   zentclient_screenshots OUTPUT_DIR SERVER_ADDRESS
 #include "auth/tselauth.h"
+#include "render/tpreviewavi.h"
+#include "render/tzoomform.h"
 #include "htmlpage/thtmlpage.h"
 #include "archive/tarchiform.h"
 #include "prefs/tprefform.h"
@@ -18,9 +22,13 @@
 
 #include <zentcore/htmlpage.h>
 #include <zentcore/queuedjob.h>
+#include <zentcore/settings.h>
+#include <zplatform/registry.h>
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QTabWidget>
 #include <QEventLoop>
 #include <QMenu>
 #include <QPixmap>
@@ -150,6 +158,47 @@ void printDialog(Pictures& pictures) {
     dialog.reject();
 }
 
+// The rendering windows, with the job "Price list" the script handed off.
+void renderingPictures(zentclient::TUserForm& wizard, zentcore::TQueuedJob& job, Pictures& pictures) {
+    wizard.showFor(&job);
+    wizard.PageControl1->setCurrentWidget(wizard.TabSheetEmail);
+    pictures.window(wizard, "wizard-email-page.png");
+    wizard.PageControl1->setCurrentWidget(wizard.TabSheetHtml);
+    wizard.EditFname->setText("/home/anna/Documents/price-list.htm");
+    pictures.window(wizard, "wizard-html-page.png");
+
+    zentclient::TPreviewAvi busy(nullptr, QCoreApplication::applicationDirPath().toStdString());
+    busy.setProgress("Page 3 of 12");
+    busy.show();
+    pictures.window(busy, "busy-window.png");
+    busy.hide();
+
+    // A4 with 5 mm margins all round, as a printer reports them.
+    job.PageGeometry = {};
+    job.PageGeometry.PaperWidth = 21000;
+    job.PageGeometry.PaperHeight = 29700;
+    job.PageGeometry.Margin = {500, 500, 500, 500};
+    std::string workDir;
+    if (auto key = platform::RegKey::openReadOnly(platform::Hive::LocalMachine, zentcore::kClientKey))
+        workDir = key->readString("FirstTempDir");
+    auto& preview = wizard.previewWindow();
+    if (!preview.Prepare(job, workDir, {}, false)) {
+        pictures.fail("the preview could not be prepared");
+        return;
+    }
+    preview.resize(640, 720);
+    preview.show();
+    if (!waitFor([&] { return !preview.rendering() && !preview.page().isNull(); }, 20000)) {
+        pictures.fail("the preview rendered nothing");
+        preview.close();
+        return;
+    }
+    preview.RadioButton4->click();
+    pictures.window(preview, "preview-fit-width.png");
+    preview.close();
+    wizard.hide();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -255,6 +304,9 @@ int main(int argc, char** argv) {
     // What any application shows when its user prints: the print dialog,
     // offering the virtual printer (when the script started a print system).
     if (std::getenv("ZENTROPE_PICTURE_PRINT_DIALOG")) printDialog(pictures);
+
+    for (std::size_t i = 0; i < form.JobQueue.size(); ++i)
+        if (form.JobQueue.at(i).DocName == "Price list") renderingPictures(windows.userForm(), form.JobQueue.at(i), pictures);
 
     // Leave the made-up busy mark off again: destroying the window waits
     // only for what really runs.
