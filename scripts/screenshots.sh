@@ -91,6 +91,9 @@ archived() {   # base document submitted printer session confirmed pages paper
 archived ztp_7 "Quarterly report" "2024/4/29 9:12:40.0" laser 17 "2024/04/29 09:13:02" 12 9
 archived ztp_8 "Poster" "2024/4/30 16:2:5.3" colour 18 "2024/04/30 16:02:31" 1 3
 
-xvfb-run -a -s "-screen 0 1280x800x24" env QT_QPA_PLATFORM=xcb \
+# A tray on the virtual screen, where one is installed, for the notification.
+tray_start=
+command -v trayer >/dev/null && tray_start='trayer --align right --widthtype request --expand false & sleep 1;'
+xvfb-run -a -s "-screen 0 1280x800x24" sh -c "$tray_start exec env QT_QPA_PLATFORM=xcb ${SCREENSHOT_WRAP:-} \"\$0\" \"\$@\"" \
   "$build/bin/zentclient_screenshots" "$out" "$server_addr"
 echo "screenshots: wrote $(cd "$out" && ls -- *.png | tr '\n' ' ')"

@@ -37,6 +37,11 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSystemTrayIcon>
+#include <QToolTip>
+#include <QScreen>
+#include <QGuiApplication>
+#include <QPointer>
 #include <QTableWidget>
 #include <QThread>
 #include <QTimer>
@@ -107,6 +112,7 @@ public:
         if (auto* view = dialog.findChild<QWebEngineView*>()) waitForPage(*view);
         window(dialog, name);
     }
+    QString path(const char* name) const { return dir_ + "/" + name; }
     void fail(const char* what) {
         std::cerr << what << '\n';
         ok_ = false;
@@ -199,6 +205,62 @@ void renderingPictures(zentclient::TUserForm& wizard, zentcore::TQueuedJob& job,
     wizard.hide();
 }
 
+// The first job's delivery as the desktop tells it (where the screen has a
+// tray: the script starts one), and the invoice, whose server is not there,
+// waiting with its reason over its row.
+void notificationsAndReasons(zentclient::TForm1& form, Pictures& pictures) {
+    const std::string delivered = form.JobQueue.at(0).BaseName;
+    auto queued = [&form](const std::string& base) {
+        for (std::size_t i = 0; i < form.JobQueue.size(); ++i)
+            if (form.JobQueue.at(i).BaseName == base) return &form.JobQueue.at(i);
+        return static_cast<zentcore::TQueuedJob*>(nullptr);
+    };
+    const bool tray = QSystemTrayIcon::isSystemTrayAvailable();
+    if (tray) form.TrayIcon1->show();
+    if (!waitFor([&] { form.Timer1Timer(); return !queued(delivered); }, 15000)) pictures.fail("the job was not delivered");
+    // The balloon deletes itself when it goes.
+    QPointer<QWidget> balloon;
+    waitFor([&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && std::string(w->metaObject()->className()) == "QBalloonTip") balloon = w;
+        return balloon != nullptr;
+    }, 2000);
+    if (balloon) pictures.window(*balloon, "notification-delivered.png");
+    else std::cerr << "no tray on this screen: the notification is left out\n";
+
+    zentcore::TQueuedJob* invoice = nullptr;
+    waitFor([&] {
+        form.Timer1Timer();
+        for (std::size_t i = 0; i < form.JobQueue.size(); ++i)
+            if (!form.JobQueue.at(i).WaitReason.empty()) invoice = &form.JobQueue.at(i);
+        return invoice != nullptr;
+    }, 20000);
+    if (!invoice) {
+        pictures.fail("no job waits with a reason");
+        return;
+    }
+    // The pass has handed the next job to the wizard meanwhile: out of the picture.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != &form && w->isVisible() && !w->inherits("QMenu")) w->hide();
+    form.raise();
+    form.activateWindow();
+    settle(500);
+    form.RefreshJobList();
+    for (int r = 0; r < form.ListView1->rowCount(); ++r)
+        if (form.ListView1->item(r, 1)->text().toStdString() == invoice->DocName) {
+            form.ListView1->selectRow(r);
+            const QRect cell = form.ListView1->visualItemRect(form.ListView1->item(r, 1));
+            QToolTip::showText(form.ListView1->viewport()->mapToGlobal(cell.center()),
+                               form.ListView1->item(r, 1)->toolTip(), form.ListView1);
+        }
+    settle(400);
+    // The tooltip is a window of its own: the screen shows both.
+    const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0, form.x(), form.y(), form.width(),
+                                                                        form.height());
+    if (!screen.save(pictures.path("main-window-waiting-reason.png"), "PNG")) pictures.fail("cannot save the reason");
+    QToolTip::hideText();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -287,6 +349,7 @@ int main(int argc, char** argv) {
     form.JobQueue.ListChanged = true;
     form.RefreshJobList();
     pictures.window(form, "main-window-sending.png");
+    notificationsAndReasons(form, pictures);
 
     // The archive of jobs delivered earlier, and what became of one of them.
     auto& archive = *zentclient::ArchiForm;
