@@ -79,6 +79,30 @@ printf 'Printer=laser\r\nServer=127.0.0.1:20202\r\nSessionId=1001\r\n' >>"$work/
 # The demo print server the first job goes to.
 start_demo_server "$build/bin"
 
+# A job on its way to a server that takes its bytes slowly (and never
+# answers), for the picture of an upload's progress.
+/usr/bin/python3 - "$work/sink.port" <<'PY' &
+import socket, sys, time
+s = socket.socket()
+s.bind(("127.0.0.1", 0))
+s.listen(1)
+open(sys.argv[1], "w").write(str(s.getsockname()[1]))
+s.settimeout(120)
+peer, _ = s.accept()
+peer.settimeout(1.5)
+try:
+    while peer.recv(50000):
+        time.sleep(0.05)
+except OSError:
+    pass
+peer.close()
+PY
+for _ in $(seq 50); do [ -s "$work/sink.port" ] && break; sleep 0.1; done
+{ echo '%!PS-Adobe-3.0'; head -c 9000000 /dev/urandom | base64; echo showpage; } >"$work/review.ps"
+"$zentctl" submit "$work/review.ps" --user anna --doc "Annual review" --pages 40 --copies 1 --papersize 9 \
+  --orientation Portrait >/dev/null 2>&1
+printf 'Printer=colour\r\nServer=127.0.0.1:%s\r\nSessionId=1002\r\n' "$(cat "$work/sink.port")" >>"$work/jobs/ztp_6.txt"
+
 # Two jobs delivered earlier, in the user's archive; the server knows both.
 "$zentctl" reg set HKLM "$client_key" ArchiveDocs 1 --dword >/dev/null
 archive=$work/save/$(id -un)

@@ -41,6 +41,7 @@
 #include <QToolTip>
 #include <QScreen>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QPointer>
 #include <QTableWidget>
 #include <QThread>
@@ -228,13 +229,31 @@ void notificationsAndReasons(zentclient::TForm1& form, Pictures& pictures) {
     if (balloon) pictures.window(*balloon, "notification-delivered.png");
     else std::cerr << "no tray on this screen: the notification is left out\n";
 
+    // The upload to the slow server, a quarter of the way.
+    const bool uploading = waitFor([&] {
+        form.Timer1Timer();
+        const std::string status = form.StatusText->text().toStdString();
+        const auto percent = status.find(" % of");
+        return status.rfind("Sending \"", 0) == 0 && percent != std::string::npos &&
+               status.find("MB/s") != std::string::npos &&
+               std::atoi(status.substr(status.rfind(' ', percent - 1) + 1).c_str()) >= 25;
+    }, 30000);
+    if (uploading) pictures.window(form, "main-window-upload.png");
+    else pictures.fail("no upload showed its progress");
+
+    // Once no upload runs, the invoice (whose server is not there) waits with its reason.
     zentcore::TQueuedJob* invoice = nullptr;
     waitFor([&] {
         form.Timer1Timer();
-        for (std::size_t i = 0; i < form.JobQueue.size(); ++i)
-            if (!form.JobQueue.at(i).WaitReason.empty()) invoice = &form.JobQueue.at(i);
-        return invoice != nullptr;
-    }, 20000);
+        invoice = nullptr;
+        bool sending = false;
+        for (std::size_t i = 0; i < form.JobQueue.size(); ++i) {
+            zentcore::TQueuedJob& job = form.JobQueue.at(i);
+            if (job.SessionId == 1001 && !job.WaitReason.empty()) invoice = &job;
+            if (job.SendThread) sending = true;
+        }
+        return invoice != nullptr && !sending;
+    }, 60000);
     if (!invoice) {
         pictures.fail("no job waits with a reason");
         return;
