@@ -1,5 +1,7 @@
 #include "render/tzoomform.h"
 
+#include <zentcore/jobfiles.h>
+
 #include "render/renderrequester.h"
 
 #include <zentcore/application.h>
@@ -129,7 +131,7 @@ void TZoomForm::startRendering() {
     request.colour = job_->Color != 0;
     request.use = zentcore::RenderUse::Preview;
     request.pagePrefix = prefix_;
-    request.input = workDir_ + "/" + job_->BaseName + ".ztp";
+    request.input = zentcore::FilesOf(*job_, workDir_).ztp();
     render_->start(zentcore::BuildRenderCommandLine(request, mayWriteMachine_), request, job_->Pages,
                    zentcore::kPreviewReadyMessage, [this](RenderRequester::Outcome outcome) {
                        if (outcome == RenderRequester::Outcome::Finished) imagesReady();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <zcodec/printerdata.h>
+#include <zentcore/render.h>
 #include <zentcore/htmlexport.h>
 #include <zentcore/jobqueue.h>
 #include <zentcore/printeraddress.h>
@@ -187,6 +188,9 @@ private:
     // The processor, asking the user where it is when it is not known;
     // nullopt when the action stops.
     std::optional<std::string> resolveProcessor();
+    // The request that renders the wizard's job into page images.
+    zentcore::RenderRequest imageRequest(const std::string& processor, zentcore::ImageFormat format, int dpi,
+                                         std::string pagePrefix) const;
     // HTML export: the file proposed to SaveDialogHtml, the export started
     // by GO, and its end.
     void proposeHtmlFile();

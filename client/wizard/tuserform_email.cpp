@@ -25,14 +25,9 @@ void TUserForm::BitBtnGoEClick() {
     const auto processor = resolveProcessor();
     if (!processor) return;
 
-    zentcore::RenderRequest request;
-    request.processor = *processor;
-    request.colour = job_->Color != 0;
-    request.use = zentcore::RenderUse::Image;
-    request.format = ComboBoxEx1->currentIndex() <= 0 ? zentcore::ImageFormat::Png : zentcore::ImageFormat::Jpeg;
-    request.dpi = zentcore::EmailDpi();
-    request.pagePrefix = *prefix;
-    request.input = context_.settings.FirstTempDir + "/" + job_->BaseName + ".ztp";
+    const zentcore::RenderRequest request = imageRequest(
+        *processor, ComboBoxEx1->currentIndex() <= 0 ? zentcore::ImageFormat::Png : zentcore::ImageFormat::Jpeg,
+        zentcore::EmailDpi(), *prefix);
     const zentcore::TQueuedJob* job = job_;
     const std::string extension(zentcore::PageExtension(request));
     renderer().start(zentcore::BuildRenderCommandLine(request, context_.settings.IsAdmin), request, job_->Pages,

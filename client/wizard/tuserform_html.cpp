@@ -45,14 +45,8 @@ void TUserForm::BitBtnGoHClick() {
     const auto processor = resolveProcessor();
     if (!processor) return;
 
-    zentcore::RenderRequest request;
-    request.processor = *processor;
-    request.colour = job_->Color != 0;
-    request.use = zentcore::RenderUse::Image;
-    request.format = zentcore::ImageFormat::Png;
-    request.dpi = zentcore::HtmlDpi();
-    request.pagePrefix = target.pagePrefix();
-    request.input = context_.settings.FirstTempDir + "/" + job_->BaseName + ".ztp";
+    const zentcore::RenderRequest request =
+        imageRequest(*processor, zentcore::ImageFormat::Png, zentcore::HtmlDpi(), target.pagePrefix());
     const zentcore::HtmlDisposition disposition = zentcore::StoredHtmlDisposition();
     const zentcore::TQueuedJob* job = job_;
     renderer().start(zentcore::BuildRenderCommandLine(request, context_.settings.IsAdmin), request, job_->Pages,

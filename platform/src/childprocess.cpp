@@ -1,6 +1,7 @@
 // Starting a quiet background program and waiting for it without a race
 // against ending it.
 #include <zplatform/childprocess.h>
+#include "spawn_args.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -24,10 +25,7 @@ ChildProcess::~ChildProcess() {
 
 int ChildProcess::start(const std::vector<std::string>& argv) {
     if (argv.empty() || argv.front().empty()) return EINVAL;
-    std::vector<char*> args;
-    args.reserve(argv.size() + 1);
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
+    std::vector<char*> args = detail::SpawnArgs(argv);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
