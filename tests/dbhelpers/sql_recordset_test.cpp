@@ -34,10 +34,16 @@ TEST_F(SqlRecordsetTest, OpensWithTheLoginTimeOutAndCloses) {
     EXPECT_FALSE(db.Execute("SELECT 1"));
     EXPECT_EQ(db.DBCommand("SELECT 1"), 0);
 
-    // A DSN from the user's ini file.
+    // A DSN from the user's ini file. Looking a DSN up leaves allocations
+    // in the loaded ODBC modules that the leak checker reports at exit; a
+    // child process keeps them out of this one.
     testenv::writeFile(sqlite.dir().file("odbc.ini"), "[ztest]\nDriver=SQLite3\nDatabase=" + sqlite.path() + "\n");
     testenv::ScopedEnv ini("ODBCINI", sqlite.dir().file("odbc.ini"));
-    ASSERT_TRUE(db.Open("ztest", "", ""));
+    EXPECT_EQ(testenv::inChild([] {
+                  TSQLConnection dsn;
+                  return dsn.Open("ztest", "", "") && dsn.Execute("SELECT * FROM T") ? 0 : 1;
+              }),
+              0);
     // Opening again closes the first connection and connects anew.
     ASSERT_TRUE(db.Open(sqlite.connection()));
     EXPECT_EQ(countRows(), 2);
