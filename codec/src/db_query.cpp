@@ -4,6 +4,7 @@
 
 #include "odbc_support.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace encdec {
