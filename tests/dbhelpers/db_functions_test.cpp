@@ -142,6 +142,14 @@ TEST_F(DbFunctionsTest, ShowADOErrorsListsTheConnectionsErrors) {
     EXPECT_NE(e.Description.find("Nope"), std::string::npos) << e.Description;
     EXPECT_EQ(prompter.calls[0].text.substr(0, std::to_string(e.Number).size() + 2), std::to_string(e.Number) + ". ");
     EXPECT_EQ(prompter.calls[0].text.back(), '\n');
+
+    // A connection that cannot connect tells why.
+    TDBConnection unreachable;
+    EXPECT_FALSE(unreachable.Open("Driver=NoSuchDriver;Database=x;"));
+    ShowADOErrors(&unreachable);
+    ASSERT_EQ(prompter.calls.size(), 2u);
+    EXPECT_EQ(prompter.calls[1].caption, "ADO Error");
+    EXPECT_NE(prompter.calls[1].text.find(". "), std::string::npos);
 }
 
 TEST_F(DbFunctionsTest, GetFieldAndGetDateTimeReadTheCurrentRow) {
