@@ -12,6 +12,7 @@ packages=(
   libcups2-dev cups cups-filters    # the virtual printer: libcups for IPP, a private cupsd in tests
   ghostscript xdg-utils             # rendering job pages; opening files, folders and mail
   python3                           # small HTTP/TCP peers started by tests
+  unixodbc-dev libsqliteodbc sqlite3   # the database helpers; tests use a SQLite database through ODBC
   xvfb xauth trayer                 # scripts/screenshots.sh renders the windows under Xvfb, with a tray
   gzip time                         # baseline and RSS of the packing benchmark
 )
