@@ -57,7 +57,14 @@ int main(int argc, char** argv) {
         return 0;
     }
     Args args(argv + 2, argv + argc);
-    for (const auto& c : commands)
-        if (c.name == name) return c.run(args);
+    for (const auto& c : commands) {
+        if (c.name != name) continue;
+        // Every command tells its own usage.
+        if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+            std::cout << "usage: zentctl " << c.usage << "\n";
+            return 0;
+        }
+        return c.run(args);
+    }
     return usageError("unknown command '" + std::string(name) + "'");
 }
