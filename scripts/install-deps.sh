@@ -12,6 +12,7 @@ packages=(
   libcups2-dev cups cups-filters    # the virtual printer: libcups for IPP, a private cupsd in tests
   ghostscript xdg-utils             # rendering job pages; opening files, folders and mail
   python3                           # small HTTP/TCP peers started by tests
+  python3-pyftpdlib python3-openssl openssl   # the updater's tests run a real FTP server, with TLS
   xvfb xauth                        # scripts/screenshots.sh renders the windows under Xvfb
   gzip time                         # baseline and RSS of the packing benchmark
 )

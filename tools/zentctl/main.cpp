@@ -27,6 +27,9 @@ constexpr Command commands[] = {
     {"status", cmdStatus, "status PRINTER@SERVER[:PORT] JOBID   (what has become of a job sent earlier)"},
     {"archive", cmdArchive, "archive list [--sort COLUMN] | resubmit BASE... | delete BASE...   (the archive of delivered jobs)"},
     {"queue", cmdQueue, "queue [--dir DIR]         (the job list: Send column, ten columns, status)"},
+#ifdef ZENTROPE_UPDATER
+    {"update", cmdUpdate, "update [--ini FILE]       (synchronise the program's files with the FTP server of ftp.ini beside zentctl)"},
+#endif
     {"send", cmdSend, "send COMMAND DATA ADDRESS [--transport N] [--session N] [--delay MS] [--answer-file F]   (in DATA, \\x04 or the byte 0x04 separates fields)"},
 };
 
