@@ -56,8 +56,9 @@ if args.tls:
     Handler.certfile = args.tls
 if args.slow:
     dtp = ThrottledDTPHandler
-    dtp.read_limit = 64 * 1024
+    dtp.write_limit = 64 * 1024   # what the server sends
     Handler.dtp_handler = dtp
+    Handler.use_sendfile = False   # sendfile would bypass the throttle
 server = FTPServer(("127.0.0.1", 0), Handler)
 print(server.address[1], flush=True)
 server.serve_forever()
