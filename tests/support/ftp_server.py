@@ -53,7 +53,23 @@ Handler.passive_ports = None
 if args.hostile:
     Handler.abstracted_fs = HostileFS
 if args.tls:
-    Handler.certfile = args.tls
+    from OpenSSL import SSL
+    context = SSL.Context(SSL.TLS_SERVER_METHOD)
+    context.use_certificate_chain_file(args.tls)
+    context.use_privatekey_file(args.tls)
+    # Clients resume the control connection's session on the data connections.
+    context.set_session_id(b"zentrope-tests")
+    Handler.ssl_context = context
+
+    from pyftpdlib.handlers import TLS_DTPHandler
+
+    class HandshakingDTP(TLS_DTPHandler):
+        # This version closes a data connection whose handshake comes before
+        # the transfer command, as libcurl's does; it must stay readable.
+        def readable(self):
+            return True if self._ssl_accepting else super().readable()
+
+    Handler.dtp_handler = HandshakingDTP
 if args.slow:
     dtp = ThrottledDTPHandler
     dtp.write_limit = 64 * 1024   # what the server sends

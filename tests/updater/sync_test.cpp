@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -224,8 +225,33 @@ TEST_F(Sync, ALockedFileIsScheduledForTheNextStart) {
     const auto copy = platform::parseCopyCommand(runOnce->readString("Ftp2"));
     ASSERT_TRUE(copy) << runOnce->readString("Ftp2");
     EXPECT_EQ(copy->to, local + "/newer.txt");
+    EXPECT_EQ(fs::path(copy->from).parent_path(), fs::path(local)) << "it waits beside the file, not in the temporary directory";
     EXPECT_EQ(testenv::readFile(copy->from), "newer on the server");
     EXPECT_EQ(fileTime(copy->from), kNew);
+}
+
+TEST_F(Sync, AFileARunningProgramMapsIsReplacedAndARestartAsked) {
+    const int fd = ::open((local + "/newer.txt").c_str(), O_RDONLY);
+    void* mapped = ::mmap(nullptr, 3, PROT_READ, MAP_PRIVATE, fd, 0);
+    ASSERT_NE(mapped, MAP_FAILED);
+    testenv::FtpServer server(remote);
+    const auto outcome = zsync::Synchronizer(config(server.address()), observer).run();
+    EXPECT_TRUE(outcome.restartNeeded);
+    EXPECT_THAT(observer.messages, ElementsAre(std::string(zsync::kRestartMessage)));
+    EXPECT_EQ(testenv::readFile(local + "/newer.txt"), "newer on the server");
+    EXPECT_EQ(std::string(static_cast<const char*>(mapped), 3), "old") << "the running copy keeps the old file";
+    ::munmap(mapped, 3);
+    ::close(fd);
+}
+
+TEST_F(Sync, AFileThatCannotBeReplacedIsReportedAndTheRestGoesOn) {
+    fs::remove(local + "/newer.txt");
+    fs::create_directory(local + "/newer.txt");
+    testenv::FtpServer server(remote);
+    const auto outcome = zsync::Synchronizer(config(server.address()), observer).run();
+    EXPECT_THAT(observer.messages, ElementsAre("Copy for " + local + "/newer.txt failed. Error " + std::to_string(EISDIR)));
+    EXPECT_EQ(outcome.failures, 1);
+    EXPECT_EQ(testenv::readFile(local + "/sub/fresh.txt"), "only on the server");
 }
 
 TEST_F(Sync, TheLoginIsProtectedWhereTheServerOffersTls) {
@@ -238,12 +264,15 @@ TEST_F(Sync, TheLoginIsProtectedWhereTheServerOffersTls) {
     testenv::ScopedEnv ca("ZENTROPE_FTP_CA_FILE", files.file("cert.pem"));
     testenv::FtpServer server(remote, {.tlsCertificate = cert});
     const auto outcome = zsync::Synchronizer(config(server.address()), observer).run();
-    EXPECT_TRUE(outcome.connected) << (observer.errors.empty() ? "" : observer.errors[0]);
+    EXPECT_TRUE(observer.errors.empty()) << observer.errors[0];
+    EXPECT_EQ(outcome.replaced, 2);
+    EXPECT_EQ(testenv::readFile(local + "/newer.txt"), "newer on the server");
     const auto log = server.log();
     const auto auth = log.find("AUTH TLS"), pass = log.find("PASS");
     ASSERT_NE(auth, std::string::npos) << log;
     ASSERT_NE(pass, std::string::npos) << log;
     EXPECT_LT(auth, pass) << "the password only after the upgrade";
+    EXPECT_NE(log.find("PROT P"), std::string::npos) << "the data is protected too";
 }
 
 }  // namespace

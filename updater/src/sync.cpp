@@ -261,12 +261,18 @@ private:
         if (running) outcome_.restartNeeded = true;
     }
 
-    // The file goes in place at the client's next start, with the server's time.
+    // The file goes in place at the client's next start, with the server's
+    // time. It waits beside the file it replaces: the temporary directory
+    // may be emptied by the very restart the user is asked for.
     void schedule(SyncRow& row, const std::string& temp) {
-        const struct timespec times[2] = {{0, UTIME_OMIT}, {time_t(row.remoteTime), 0}};
-        ::utimensat(AT_FDCWD, temp.c_str(), times, 0);
+        std::string waiting = stageBeside(row.localPath, temp, row.remoteTime);
+        if (waiting.empty()) {
+            waiting = temp;
+            const struct timespec times[2] = {{0, UTIME_OMIT}, {time_t(row.remoteTime), 0}};
+            ::utimensat(AT_FDCWD, temp.c_str(), times, 0);
+        }
         platform::ScheduleFailure why{};
-        if (platform::scheduleCopy(kRunOncePrefix, {temp, row.localPath}, why)) {
+        if (platform::scheduleCopy(kRunOncePrefix, {waiting, row.localPath}, why)) {
             outcome_.restartNeeded = true;
             ++outcome_.replaced;
             return;
@@ -275,7 +281,23 @@ private:
         observer_.message(why == platform::ScheduleFailure::OpenKey ? "Failed to open registry RunOnce key."
                                                                     : "Failed to update registry RunOnce key.");
         observer_.message("Failed to add registry RunOnce subkey.");
+        ::unlink(waiting.c_str());
+    }
+
+    // A copy of temp as ".<name>.update-XXXXXX" in local's directory (temp is
+    // then removed); empty when it cannot be made there.
+    static std::string stageBeside(const std::string& local, const std::string& temp, std::int64_t time) {
+        const auto slash = local.find_last_of('/');
+        const std::string dir = slash == std::string::npos ? "." : local.substr(0, slash);
+        const std::string name = slash == std::string::npos ? local : local.substr(slash + 1);
+        const std::string staged = platform::createUniqueTempFile(dir, "." + name + ".update-");
+        if (staged.empty()) return {};
+        if (!platform::installFileCopy(temp, staged, time)) {
+            ::unlink(staged.c_str());
+            return {};
+        }
         ::unlink(temp.c_str());
+        return staged;
     }
 
     const FtpConfig& config_;
