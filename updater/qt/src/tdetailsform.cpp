@@ -17,7 +17,7 @@ constexpr int kStatusColumn = 4;
 // updating, updated.
 QIcon rowIcon(zsync::RowIcon which) {
     static const QColor colours[] = {QColor(0x2e, 0x8b, 0x57), QColor(0xe6, 0x9b, 0x00), QColor(0x1e, 0x6f, 0xd9),
-                                     QColor(0x10, 0x50, 0x30)};
+                                     QColor(0x1e, 0x6f, 0xd9)};
     QPixmap pixmap(16, 16);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
@@ -47,7 +47,11 @@ TDetailsForm::TDetailsForm(QWidget* owner) : QDialog(owner) {
     ListView1->setHeaderLabels({"Remote File", "Remote Timestamp", "Local File", "Local Timestamp", "Status", "Bytes size"});
     const int w = ListView1->fontMetrics().horizontalAdvance(QString(40, 'a'));
     const int widths[] = {w, w * 2 / 4, w, w * 2 / 4, int(w * 1.5 * 0.25), w / 4};
-    for (int i = 0; i < 6; ++i) ListView1->setColumnWidth(i, widths[i]);
+    int total = 0;
+    for (int i = 0; i < 6; ++i) {
+        ListView1->setColumnWidth(i, widths[i]);
+        total += widths[i];
+    }
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName("StatusBar1");
     StatusBar1->setSizeGripEnabled(false);
@@ -55,7 +59,7 @@ TDetailsForm::TDetailsForm(QWidget* owner) : QDialog(owner) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(ListView1);
     layout->addWidget(StatusBar1);
-    resize(w * 3 + w / 2, 320);
+    resize(total + 24, 320);   // every column in sight
 }
 
 void TDetailsForm::showServer(const std::string& server) {
