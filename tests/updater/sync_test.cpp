@@ -40,7 +40,8 @@ protected:
         writeFileWithTime(remote + "/pub/bin/newer.txt", "newer on the server", kNew);
         writeFileWithTime(remote + "/pub/bin/sub/fresh.txt", "only on the server", kNew);
         writeFileWithTime(remote + "/pub/bin/taken/inside.txt", "never fetched", kNew);
-        writeFileWithTime(local + "/same.txt", "same", kNew);
+        writeFileWithTime(local + "/same.txt.1", "same", kNew);
+        fs::create_symlink("same.txt.1", local + "/same.txt");   // how libraries are installed
         writeFileWithTime(local + "/newer.txt", "old", kOld);
         testenv::writeFile(local + "/taken", "a local file where the server has a directory");
     }
@@ -86,6 +87,8 @@ TEST_F(Sync, ComparesTimesAndReplacesTheNewerFiles) {
     EXPECT_EQ(fileTime(local + "/newer.txt"), kNew);
     EXPECT_EQ(testenv::readFile(local + "/sub/fresh.txt"), "only on the server");
     EXPECT_EQ(testenv::readFile(local + "/taken"), "a local file where the server has a directory");
+    const auto log = server.log();
+    EXPECT_EQ(log.find("FTP session opened"), log.rfind("FTP session opened")) << "one connection for the run";
     EXPECT_EQ(outcome.toBeUpdated, 2);
     EXPECT_EQ(outcome.replaced, 2);
     EXPECT_FALSE(outcome.restartNeeded);

@@ -15,15 +15,27 @@
 
 namespace zsync {
 
-std::int64_t localFileTime(const std::string& path) {
-    platform::UniqueFd fd(platform::openRegularForReading(path));
+namespace {
+
+// The local file, through a symbolic link too (lib.so -> lib.so.1 is how
+// libraries are installed); a pipe or device is never opened.
+platform::UniqueFd openLocal(const std::string& path) {
     struct stat st;
-    if (!fd.ok() || ::fstat(fd.get(), &st) != 0) return 0;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return platform::UniqueFd();
+    return platform::UniqueFd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+}
+
+}  // namespace
+
+std::int64_t localFileTime(const std::string& path) {
+    platform::UniqueFd fd = openLocal(path);
+    struct stat st;
+    if (!fd.ok() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
     return std::int64_t(st.st_mtime);
 }
 
 bool lockedByAnother(const std::string& path) {
-    platform::UniqueFd fd(platform::openRegularForReading(path));
+    platform::UniqueFd fd = openLocal(path);
     if (!fd.ok()) return false;
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return errno == EWOULDBLOCK;
     ::flock(fd.get(), LOCK_UN);
@@ -35,7 +47,7 @@ bool lockedByAnother(const std::string& path) {
 
 bool inUseByRunningProgram(const std::string& path) {
     struct stat st;
-    if (::stat(path.c_str(), &st) != 0) return false;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd >= 0) ::close(fd);
     else if (errno == ETXTBSY) return true;
