@@ -64,6 +64,7 @@ void TForm1::Archive3Click() {
 }
 void TForm1::FTPActionExecute() {
 #ifdef ZENTROPE_UPDATER
+    if (!settingsLoaded_) return;   // no AppDir to find ftp.ini in
     zsyncqt::makeMatch(this, settings_.AppDir + "/ftp.ini", [this](QDialog& dialog) { seams_.services->showModal(dialog); });
 #endif
 }
