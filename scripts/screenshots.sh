@@ -57,11 +57,51 @@ demo report 840 --doc "Quarterly report.pdf" --pages 12 --copies 1 --papersize 9
 demo slides 2300 --doc "Team meeting slides" --pages 24 --copies 2 --papersize 8 --orientation Landscape --color 2
 demo invoice 46 --doc "Invoice 2024-117" --pages 1 --copies 3 --papersize 9 --orientation Portrait
 demo poster 5400 --doc "Summer party poster" --pages 1 --copies 1 --papersize 3 --orientation Portrait --color 2
+# A job with real pages for the preview, e-mail and HTML pictures.
+/usr/bin/python3 - "$work/pricelist.ps" <<'PY'
+import sys
+ps = "%!PS-Adobe-3.0\n"
+for p in range(1, 4):
+    ps += ("%%%%Page: %d %d\n/Helvetica-Bold findfont 28 scalefont setfont 72 700 moveto (Price list, page %d) show\n"
+           "/Helvetica findfont 12 scalefont setfont\n" % (p, p, p))
+    for i in range(30):
+        ps += "72 %d moveto (Item %d%02d ..................................... %d.%02d EUR) show\n" % (
+            660 - i * 18, p, i, 10 + i * 3, (i * 37) % 100)
+    ps += "0.2 0.4 0.8 setrgbcolor 72 80 468 6 rectfill showpage\n"
+open(sys.argv[1], "w").write(ps + "%%EOF\n")
+PY
+"$zentctl" submit "$work/pricelist.ps" --user anna --doc "Price list" --pages 3 --copies 1 --papersize 1 --color 2 >/dev/null 2>&1
+"$zentctl" reg set HKLM "$client_key" PSProcessor /usr/bin/gs >/dev/null
+"$zentctl" reg set HKLM "$client_key" Email_En 1 --dword >/dev/null
 # The invoice already has its printer and session: it waits to be sent.
 printf 'Printer=laser\r\nServer=127.0.0.1:20202\r\nSessionId=1001\r\n' >>"$work/jobs/ztp_3.txt"
 
 # The demo print server the first job goes to.
 start_demo_server "$build/bin"
+
+# A job on its way to a server that takes its bytes slowly (and never
+# answers), for the picture of an upload's progress.
+/usr/bin/python3 - "$work/sink.port" <<'PY' &
+import socket, sys, time
+s = socket.socket()
+s.bind(("127.0.0.1", 0))
+s.listen(1)
+open(sys.argv[1], "w").write(str(s.getsockname()[1]))
+s.settimeout(120)
+peer, _ = s.accept()
+peer.settimeout(1.5)
+try:
+    while peer.recv(50000):
+        time.sleep(0.05)
+except OSError:
+    pass
+peer.close()
+PY
+for _ in $(seq 50); do [ -s "$work/sink.port" ] && break; sleep 0.1; done
+{ echo '%!PS-Adobe-3.0'; head -c 9000000 /dev/urandom | base64; echo showpage; } >"$work/review.ps"
+"$zentctl" submit "$work/review.ps" --user anna --doc "Annual review" --pages 40 --copies 1 --papersize 9 \
+  --orientation Portrait >/dev/null 2>&1
+printf 'Printer=colour\r\nServer=127.0.0.1:%s\r\nSessionId=1002\r\n' "$(cat "$work/sink.port")" >>"$work/jobs/ztp_6.txt"
 
 # Two jobs delivered earlier, in the user's archive; the server knows both.
 "$zentctl" reg set HKLM "$client_key" ArchiveDocs 1 --dword >/dev/null
@@ -75,7 +115,10 @@ archived() {   # base document submitted printer session confirmed pages paper
 archived ztp_7 "Quarterly report" "2024/4/29 9:12:40.0" laser 17 "2024/04/29 09:13:02" 12 9
 archived ztp_8 "Poster" "2024/4/30 16:2:5.3" colour 18 "2024/04/30 16:02:31" 1 3
 
-xvfb-run -a -s "-screen 0 1280x800x24" env QT_QPA_PLATFORM=xcb \
+# A tray on the virtual screen, where one is installed, for the notification.
+tray_start=
+command -v trayer >/dev/null && tray_start='trayer --align right --widthtype request --expand false & sleep 1;'
+xvfb-run -a -s "-screen 0 1280x800x24" sh -c "$tray_start exec env QT_QPA_PLATFORM=xcb ${SCREENSHOT_WRAP:-} \"\$0\" \"\$@\"" \
   "$build/bin/zentclient_screenshots" "$out" "$server_addr"
 # The updater's windows after a run against a private FTP server on
 # 127.0.0.1 (builds without the updater have no such windows).

@@ -1,6 +1,7 @@
 #include "archive/tarchiform.h"
 
 #include "archive/archivepreview.h"
+#include "archive/zoompreview.h"
 #include "shell/tform1.h"
 #include "shell/windows.h"
 #include "status/tstatusform.h"
@@ -36,6 +37,8 @@ TArchiForm::TArchiForm(TForm1& form1, QWidget* parent) : QDialog(parent), form1_
     setObjectName("ArchiForm");
     setWindowTitle("Zentrope Archive");
     setModal(false);
+    ownPreview_ = std::make_unique<ZoomArchivePreview>(this, form1_.settings());
+    preview = ownPreview_.get();
 
     ListView1 = new QTableWidget(0, zentcore::kArchiveColumns, this);
     ListView1->setObjectName("ListView1");
@@ -158,14 +161,9 @@ bool TArchiForm::warnIfNoneSelected(const std::vector<std::string>& selected) co
 }
 
 void TArchiForm::BitBtnPreviewClick() {
-    if (preview && preview->isVisible()) return;
+    if (preview->isVisible()) return;
     const auto selected = selectedBaseNames();
     if (warnIfNoneSelected(selected)) return;
-    if (!preview) {
-        platform::prompter().info(zentcore::kApplicationTitle, "The preview arrives with a later version of " +
-                                                                   std::string(zentcore::kApplicationTitle) + ".");
-        return;
-    }
     for (const std::string& base : selected) {
         const encdec::JobFiles files(dir(), base);
         if (!platform::fileExists(files.ztp())) {

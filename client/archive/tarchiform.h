@@ -7,6 +7,8 @@
 
 #include <QDialog>
 
+#include <memory>
+
 class QLabel;
 class QPushButton;
 class QTableWidget;
@@ -27,7 +29,7 @@ public:
     QPushButton *BitBtnPreview = nullptr, *BitBtnSubmit = nullptr, *BitBtnStatus = nullptr,
                 *BitBtnRefresh = nullptr, *BitBtnDelete = nullptr, *BitBtn1 = nullptr;
 
-    // The preview window; without one Preview says it is not available.
+    // The preview window; the running program's unless replaced.
     ArchivePreview* preview = nullptr;
 
     // The main window's "Archive": shows the window and reads the archive,
@@ -52,6 +54,7 @@ private:
     std::string dir() const;
 
     TForm1& form1_;
+    std::unique_ptr<ArchivePreview> ownPreview_;
     zentcore::ArchiveRecords records_;
     int sortColumn_ = zentcore::kArchiveDefaultSortColumn;
     bool widthsChosen_ = false;

@@ -6,7 +6,8 @@
 
 namespace zentclient {
 
-// Starts the handler and returns at once; whether it succeeds is not checked.
+// Starts the handler and returns at once; when it cannot be started or finds
+// no program for the file, the user is told with the path.
 void OpenWithDesktop(const std::string& pathOrUrl);
 
 }  // namespace zentclient

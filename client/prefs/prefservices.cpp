@@ -1,10 +1,10 @@
 #include "prefs/prefservices.h"
 
 #include "address/taddressform.h"
+#include "render/tfindpsprog.h"
 #include "shell/windows.h"
 
 #include <QFileDialog>
-#include <QFileInfo>
 
 namespace zentclient {
 
@@ -16,11 +16,10 @@ std::optional<std::string> QtPrefServices::chooseDirectory(QWidget* owner, const
     return dir.toStdString();
 }
 
-std::optional<std::string> QtPrefServices::locateProcessor(QWidget* owner, const std::string& current) {
-    const QString start = current.empty() ? QString("/usr/bin") : QFileInfo(QString::fromStdString(current)).path();
-    const QString file = QFileDialog::getOpenFileName(owner, "Postscript processor", start);
-    if (file.isEmpty()) return std::nullopt;
-    return file.toStdString();
+std::optional<std::string> QtPrefServices::locateProcessor(QWidget* owner, const std::string&) {
+    TFindPsProg locator(owner, appDir_);
+    if (locator.exec() != QDialog::Accepted) return std::nullopt;
+    return locator.chosenPath();
 }
 
 std::optional<std::vector<std::string>> QtPrefServices::editAddresses(QWidget*) {

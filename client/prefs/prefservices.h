@@ -22,13 +22,18 @@ public:
     virtual std::optional<std::vector<std::string>> editAddresses(QWidget* owner) = 0;
 };
 
-// The running program's: Qt's directory and file dialogs, AddressForm.
+// The running program's: Qt's directory dialog, the processor locator (its
+// download page named in appDir's ztpclient.dat), AddressForm.
 class QtPrefServices : public PrefServices {
 public:
+    explicit QtPrefServices(std::string appDir) : appDir_(std::move(appDir)) {}
     std::optional<std::string> chooseDirectory(QWidget* owner, const std::string& caption,
                                                const std::string& start) override;
     std::optional<std::string> locateProcessor(QWidget* owner, const std::string& current) override;
     std::optional<std::vector<std::string>> editAddresses(QWidget* owner) override;
+
+private:
+    std::string appDir_;
 };
 
 }  // namespace zentclient

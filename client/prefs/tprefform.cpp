@@ -47,7 +47,7 @@ std::string joined(const std::vector<std::string>& addresses) {
 TPrefForm::TPrefForm(TForm1& form1, QWidget* parent) : QDialog(parent), form1_(form1) {
     setObjectName("PrefForm");
     setWindowTitle("Preferences");
-    ownServices_ = std::make_unique<QtPrefServices>();
+    ownServices_ = std::make_unique<QtPrefServices>(form1.settings().AppDir);
     services = ownServices_.get();
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName("PageControl1");

@@ -17,6 +17,7 @@
 
 #include <QCloseEvent>
 #include <QMenu>
+#include <QLabel>
 #include <QSystemTrayIcon>
 #include <QTableWidget>
 
@@ -113,6 +114,8 @@ void TForm1::FormCreate() {
         if (!seams_.spooler) seams_.spooler = (ownSpooler_ = std::make_unique<InstallationSpooler>(*installation_)).get();
     }
     pass_ = std::make_unique<zentcore::QueuePass>(JobQueue, *seams_.wizard, *seams_.clock, settings_, handle_);
+    pass_->onNews = [this](const zentcore::JobNews& news) { notify(news); };
+    NotificationsOn = zentcore::NotificationsEnabled();
     disableCloseButton();
     zentcore::ClientLog("started; working directory " + settings_.FirstTempDir);
 }
@@ -196,6 +199,10 @@ void TForm1::AcceptNotifiedJob(const std::string& dataFileName) {
     const std::size_t before = JobQueue.size();
     zentcore::AcceptNotifiedJob(JobQueue, settings_.FirstTempDir, dataFileName, seams_.wizard->currentJob());
     logQueued(before, "notification");
+    // A job printed while the window is out of sight is announced.
+    if (!isVisible())
+        for (std::size_t i = before; i < JobQueue.size(); ++i)
+            notify(zentcore::NewsOf(zentcore::JobNews::Kind::AwaitsDecision, JobQueue.at(i)));
 }
 
 void TForm1::logQueued(std::size_t before, const char* how) {
@@ -220,7 +227,15 @@ void TForm1::ApplicationEvents1Idle() {
     }
     if (TrayIconPending) {
         TrayIconPending = false;
-        if (QSystemTrayIcon::isSystemTrayAvailable()) TrayIcon1->show();
+        if (QSystemTrayIcon::isSystemTrayAvailable()) {
+            TrayIcon1->show();
+        } else {
+            // Without a tray the window is the only way to the client (and to Exit).
+            withoutTray_ = true;
+            showNormal();
+            TrayNote->setText("No system tray on this desktop: the client runs in this window");
+            TrayNote->show();
+        }
     }
     RefreshJobList();
     if (!startedUp_) {

@@ -6,14 +6,17 @@
 
 #include "shell/imagelist.h"
 
+#include <zentcore/jobnews.h>
 #include <zentcore/jobqueue.h>
 #include <zentcore/joblistener.h>
 #include <zentcore/printerinstall.h>
 #include <zentcore/queuepass.h>
 #include <zentcore/settings.h>
+#include <zentcore/uploadprogress.h>
 #include <zplatform/messaging.h>
 
 #include <QMainWindow>
+#include <orloqt/exttrayicon.h>
 #include <QTimer>
 
 #include <deque>
@@ -25,13 +28,15 @@ class QAction;
 class QLabel;
 class QMenu;
 class QStatusBar;
-class QSystemTrayIcon;
 class QTableWidget;
 
 namespace zentclient {
 
 class ShellServices;
 class Spooler;
+
+// The tray icon's tooltip while nothing is being sent.
+inline constexpr const char* kTrayToolTip = "Zentrope Control Center";
 
 // The message the hand-off's notification arrives as.
 inline constexpr unsigned WM_NEWJOB = platform::WM_APP + 2;
@@ -61,8 +66,9 @@ public:
     QTableWidget* ListView1 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusText = nullptr;   // the status bar's one text panel
+    QLabel* TrayNote = nullptr;     // says so where the client runs without a tray icon
     QTimer* Timer1 = nullptr;
-    QSystemTrayIcon* TrayIcon1 = nullptr;
+    orloqt::TExtTrayIcon* TrayIcon1 = nullptr;
     ImageList ImageList1;
 
     // Menus and their items.
@@ -97,6 +103,11 @@ public:
     platform::WindowHandle handle() const { return handle_; }
     // The job of the selected row, if it is still queued.
     zentcore::TQueuedJob* selectedJob() const;
+    // The per-user switch of the notifications (value "Notifications" of the
+    // user key; absent: on).
+    bool NotificationsOn = true;
+    // Whether the client runs without a tray icon (none on this desktop).
+    bool withoutTray() const { return withoutTray_; }
     // Whether the window is closing or about to (Exit, EndAtFirstChance).
     bool ending() const { return ending_; }
     // Whether the end came through EndAtFirstChance (a failed start).
@@ -158,6 +169,12 @@ private:
     // Runs a printer command of the installation, or says there is none.
     void withInstallation(void (zentcore::PrinterInstallation::*command)());
     void logQueued(std::size_t before, const char* how);
+    // Feedback: a balloon for news of a job, the upload's progress, and the
+    // status bar's text (the upload, else the selected job's reason to wait,
+    // else the list's count).
+    void notify(const zentcore::JobNews& news);
+    void showUploadProgress();
+    void updateStatusText();
 
     Seams seams_;
     std::unique_ptr<ShellServices> ownServices_;
@@ -174,6 +191,10 @@ private:
     bool exitRequested_ = false;
     bool startedUp_ = false;
     bool closed_ = false;
+    bool withoutTray_ = false;
+    std::string listStatus_;
+    std::string progress_;
+    zentcore::UploadMeter uploadMeter_;
     QTimer endTimer_;
 
     platform::WindowHandle handle_ = 0;

@@ -29,6 +29,7 @@ constexpr Column kColumns[] = {
 void TForm1::createControls() {
     ListView1 = new QTableWidget(0, int(std::size(kColumns)), this);
     ListView1->setObjectName("ListView1");
+    connect(ListView1, &QTableWidget::itemSelectionChanged, this, [this] { updateStatusText(); });
     QStringList captions;
     for (const auto& c : kColumns) captions << c.caption;
     ListView1->setHorizontalHeaderLabels(captions);
@@ -55,6 +56,10 @@ void TForm1::createControls() {
     StatusText = new QLabel(StatusBar1);
     StatusText->setObjectName("StatusText");
     StatusBar1->addWidget(StatusText, 1);
+    TrayNote = new QLabel(StatusBar1);
+    TrayNote->setObjectName("TrayNote");
+    TrayNote->hide();
+    StatusBar1->addPermanentWidget(TrayNote);
     setStatusBar(StatusBar1);
 
     Timer1 = new QTimer(this);
@@ -127,13 +132,14 @@ void TForm1::createMenus() {
 }
 
 void TForm1::createTrayIcon() {
-    TrayIcon1 = new QSystemTrayIcon(ImageList1.icon(ImageList::kTrayIcon), this);
+    TrayIcon1 = new orloqt::TExtTrayIcon(this);
+    TrayIcon1->setIcon(ImageList1.icon(ImageList::kTrayIcon));
     TrayIcon1->setObjectName("TrayIcon1");
-    TrayIcon1->setToolTip("Zentrope Control Center");
+    TrayIcon1->setToolTip(kTrayToolTip);
     TrayIcon1->setContextMenu(TrayPopupMenu);
-    connect(TrayIcon1, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::DoubleClick) Restore1DbClick();
-    });
+    // A left double click brings the window back.
+    TrayIcon1->RestoreSetting = 1;
+    TrayIcon1->OnRestore = [this] { Restore1DbClick(); };
 }
 
 void TForm1::menuUpdate(QMenu* menu) {

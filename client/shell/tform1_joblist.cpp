@@ -19,6 +19,7 @@ void TForm1::Timer1Timer() {
     if (!pass_ || ending_) return;
     pass_->run();
     RefreshJobList();
+    showUploadProgress();
 }
 
 void TForm1::RefreshJobList() {
@@ -47,9 +48,14 @@ void TForm1::RefreshJobList() {
         send->setData(kJobRole, QVariant::fromValue(static_cast<void*>(row.job)));
         for (std::size_t c = 0; c < row.columns.size() && int(c) + 1 < ListView1->columnCount(); ++c)
             cell(r, int(c) + 1)->setText(QString::fromStdString(row.columns[c]));
+        // Why a job waits shows over its row.
+        const QString reason =
+            row.job && !row.job->WaitReason.empty() ? QString::fromStdString("Waits: " + row.job->WaitReason) : QString();
+        for (int c = 0; c < ListView1->columnCount(); ++c) cell(r, c)->setToolTip(reason);
         if (!selectedName.empty() && row.job && row.job->BaseName == selectedName) ListView1->selectRow(r);
     }
-    StatusText->setText(QString::fromStdString(contents.status));
+    listStatus_ = contents.status;
+    updateStatusText();
 }
 
 zentcore::TQueuedJob* TForm1::selectedJob() const {

@@ -4,6 +4,9 @@
 
 #include "wizard/wizardservices.h"
 
+#include "render/renderrequester.h"
+#include "render/tzoomform.h"
+
 #include <zentcore/clientlog.h>
 #include <zentcore/settings.h>
 #include <zplatform/registry.h>
@@ -51,7 +54,12 @@ TUserForm::TUserForm(WizardContext context, WizardServices* services)
     handle_ = platform::registerWindow([](const platform::Message&) {});
 }
 
-TUserForm::~TUserForm() { platform::unregisterWindow(handle_); }
+TUserForm::~TUserForm() {
+    // A rendering still running ends with its processor, before the window goes.
+    render_.reset();
+    zoom_.reset();
+    platform::unregisterWindow(handle_);
+}
 
 QPushButton* TUserForm::button(QWidget* page, const char* name, const char* caption, const char* hint) {
     auto* b = new QPushButton(QString::fromUtf8(caption), page);
@@ -322,6 +330,8 @@ void TUserForm::pageShown(int index) {
         ComboBox1->setFocus();
     } else if (index == 1 && ComboBoxEx1->currentIndex() < 0) {
         ComboBoxEx1->setCurrentIndex(0);
+    } else if (index == 2) {
+        proposeHtmlFile();
     }
 }
 

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <zcodec/printerdata.h>
+#include <zentcore/render.h>
+#include <zentcore/htmlexport.h>
 #include <zentcore/jobqueue.h>
 #include <zentcore/printeraddress.h>
 #include <zentcore/queuepass.h>
@@ -31,6 +33,8 @@ class QTabWidget;
 
 namespace zentclient {
 
+class RenderRequester;
+class TZoomForm;
 class WizardServices;
 
 // What the wizard works with: the main window's queue, settings and window.
@@ -60,6 +64,12 @@ public:
     // Tells whether the client is ending (Exit): an action that waited for
     // the server goes no further then. Unset: never.
     void setEndingCheck(std::function<bool()> ending) { endingCheck_ = std::move(ending); }
+    // The processor runs for the e-mail or HTML page.
+    bool rendering() const;
+    // ZoomForm, the preview this wizard opens (created on first use).
+    TZoomForm& previewWindow();
+    static inline const char* kNoBordersQuestion =
+        "Without selecting a specific printer, you can not see the page borders. Continue anyway ?";
 
     // Pages and the controls below them.
     QTabWidget* PageControl1 = nullptr;
@@ -153,7 +163,9 @@ private:
     private:
         TUserForm& form_;
     };
-    bool actionRuns() const { return runningActions_ > 0; }
+    // Rendering for e-mail or HTML keeps the window disabled until it ends,
+    // and counts as a running action meanwhile.
+    bool actionRuns() const { return runningActions_ > 0 || rendering(); }
     // The user asked the client to end while an action waited.
     bool ending() const { return endingCheck_ && endingCheck_(); }
 
@@ -171,6 +183,22 @@ private:
     int showPrinterDetails(const encdec::StringList& names, const std::string& server, std::string& picked);
     std::string templatePath(const char* name) const;
 
+    // Rendering for the e-mail and HTML pages.
+    RenderRequester& renderer();
+    // The processor, asking the user where it is when it is not known;
+    // nullopt when the action stops.
+    std::optional<std::string> resolveProcessor();
+    // The request that renders the wizard's job into page images.
+    zentcore::RenderRequest imageRequest(const std::string& processor, zentcore::ImageFormat format, int dpi,
+                                         std::string pagePrefix) const;
+    // HTML export: the file proposed to SaveDialogHtml, the export started
+    // by GO, and its end.
+    void proposeHtmlFile();
+    void htmlImagesReady(const zentcore::TQueuedJob* job, const std::string& target,
+                         zentcore::HtmlDisposition disposition);
+    // E-mail: GO's images are ready; mail them or save them.
+    void emailImagesReady(const zentcore::TQueuedJob* job, const std::string& prefix, const std::string& extension);
+
     WizardContext context_;
     std::unique_ptr<WizardServices> ownServices_;
     WizardServices* services_;
@@ -180,6 +208,9 @@ private:
     bool closing_ = false;
     int runningActions_ = 0;
     std::function<bool()> endingCheck_;
+    std::unique_ptr<RenderRequester> render_;
+    std::unique_ptr<TZoomForm> zoom_;
+    std::string htmlDialogFile_;   // SaveDialogHtml's file name
 };
 
 }  // namespace zentclient

@@ -1,5 +1,4 @@
-// The wizard's smaller actions: Later, Cancel, Title, Help and More, and the
-// pages whose work arrives with the rendering.
+// The wizard's smaller actions: Later, Cancel, Title, Help and More.
 #include "wizard/tuserform.h"
 
 #include "wizard/wizardservices.h"
@@ -7,7 +6,6 @@
 #include <zcodec/utilities.h>
 #include <zentcore/application.h>
 #include <zentcore/jobfiles.h>
-#include <zplatform/prompter.h>
 
 #include <QAction>
 #include <QMenu>
@@ -17,15 +15,6 @@
 #include <ctime>
 
 namespace zentclient {
-
-namespace {
-
-void notYet(const char* feature) {
-    platform::prompter().info(zentcore::kApplicationTitle,
-                              std::string(feature) + " arrives with a later version of Zentrope.");
-}
-
-}  // namespace
 
 void TUserForm::BitBtnLaterClick() {
     leaveTopmost();
@@ -83,30 +72,5 @@ void TUserForm::BitBtnMoreClick() {
     services_->openDocument(context_.settings.AppDir + "/data/more.htm");
 }
 
-void TUserForm::BitBtnPreviewClick() {
-    leaveTopmost();
-    if (actionRuns()) return;
-    notYet("The preview");
-}
-
-void TUserForm::BitBtnGoEClick() {
-    leaveTopmost();
-    if (actionRuns()) return;
-    saveDefaultPage(2);
-    notYet("Sending a job by e-mail");
-}
-
-void TUserForm::BitBtnGoHClick() {
-    leaveTopmost();
-    if (actionRuns()) return;
-    saveDefaultPage(3);
-    notYet("The HTML export");
-}
-
-void TUserForm::ButtonOpnFileClick() {
-    leaveTopmost();
-    if (actionRuns()) return;
-    notYet("The HTML export");
-}
 
 }  // namespace zentclient

@@ -1,8 +1,11 @@
 #include "wizard/wizardservices.h"
 
 #include "desktop/opendocument.h"
+#include "render/tfindpsprog.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QStandardPaths>
 #include <QDialog>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -29,6 +32,30 @@ std::optional<std::string> QtWizardServices::chooseExportFile(QWidget* owner) {
     // Qt's save dialog asks before it overwrites a file.
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first().toStdString();
+}
+
+std::optional<std::string> QtWizardServices::chooseHtmlFile(QWidget* owner, const std::string& proposed) {
+    QFileDialog dialog(owner, "Save to HTML file");
+    dialog.setObjectName("SaveDialogHtml");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter("HTML file (*htm *html)");
+    dialog.setDefaultSuffix("htm");
+    if (!proposed.empty()) dialog.selectFile(QString::fromStdString(proposed));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().first().toStdString();
+}
+
+std::string QtWizardServices::documentsFolder() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QDir().mkpath(folder)) return {};
+    return folder.toStdString();
+}
+
+std::optional<std::string> QtWizardServices::locateProcessor(QWidget* owner, const std::string& appDir) {
+    TFindPsProg locator(owner, appDir);
+    if (locator.exec() != QDialog::Accepted) return std::nullopt;
+    return locator.chosenPath();
 }
 
 int QtWizardServices::showModal(QDialog& dialog) { return dialog.exec(); }

@@ -20,6 +20,12 @@ public:
                                                 const std::string& text) = 0;
     // SaveDialog1: the export file the user chose; nullopt when cancelled.
     virtual std::optional<std::string> chooseExportFile(QWidget* owner) = 0;
+    // SaveDialogHtml, proposing a file: the HTML file chosen; nullopt when cancelled.
+    virtual std::optional<std::string> chooseHtmlFile(QWidget* owner, const std::string& proposed) = 0;
+    // The user's documents folder, created when missing; empty when there is none.
+    virtual std::string documentsFolder() = 0;
+    // FindPsProg: the processor the user located; nullopt when closed.
+    virtual std::optional<std::string> locateProcessor(QWidget* owner, const std::string& appDir) = 0;
     // Shows a window modally and returns its modal result once it is closed.
     virtual int showModal(QDialog& dialog) = 0;
     // Shows a window without waiting for it.
@@ -38,6 +44,9 @@ public:
     std::optional<std::string> inputBox(QWidget* owner, const std::string& caption, const std::string& prompt,
                                         const std::string& text) override;
     std::optional<std::string> chooseExportFile(QWidget* owner) override;
+    std::optional<std::string> chooseHtmlFile(QWidget* owner, const std::string& proposed) override;
+    std::string documentsFolder() override;
+    std::optional<std::string> locateProcessor(QWidget* owner, const std::string& appDir) override;
     int showModal(QDialog& dialog) override;
     void showModeless(QDialog& dialog) override;
     void popup(QMenu& menu, const QPoint& at) override;

@@ -13,6 +13,8 @@ namespace encdec {
 namespace {
 
 constexpr std::size_t kChunk = 1 << 20;
+// sendfile() pieces: large enough to cost nothing, small enough to show progress.
+constexpr std::int64_t kFilePiece = 4 << 20;
 
 }  // namespace
 
@@ -105,17 +107,34 @@ bool MyClientThreadCode::sendRequest(Stream& payload) {
     header.SetSession(Session);
     header.SetCommand(Command);
     auto stop = stopRequested();
-    if (!Socket->WriteAll(header.GetData(), kCommHeaderSize, Limits.dataMs, stop)) return false;
+    std::atomic<std::int64_t> unused{0};
+    std::atomic<std::int64_t>& sent = Thread ? Thread->RequestBytesSent : unused;
+    sent = 0;
+    if (Thread) Thread->RequestBytes = kCommHeaderSize + payload.size();
+    auto write = [&](const void* bytes, std::size_t n) {
+        if (!Socket->WriteAll(bytes, n, Limits.dataMs, stop)) return false;
+        sent += std::int64_t(n);
+        return true;
+    };
+    if (!write(header.GetData(), kCommHeaderSize)) return false;
 
-    // A packed file goes from the page cache straight to the socket.
-    if (auto* file = dynamic_cast<FileStream*>(&payload))
-        return Socket->SendFile(file->fd(), 0, payload.size(), Limits.dataMs, stop);
+    // A packed file goes from the page cache straight to the socket, a
+    // piece at a time so that its progress shows.
+    if (auto* file = dynamic_cast<FileStream*>(&payload)) {
+        for (std::int64_t at = 0; at < payload.size();) {
+            const std::int64_t n = std::min<std::int64_t>(payload.size() - at, kFilePiece);
+            if (!Socket->SendFile(file->fd(), at, n, Limits.dataMs, stop)) return false;
+            at += n;
+            sent += n;
+        }
+        return true;
+    }
 
     // A job request is made piece by piece as the socket takes it.
     if (auto* job = dynamic_cast<exchange::JobRequestStream*>(&payload)) {
         try {
             for (auto bytes = job->next(); !bytes.empty(); bytes = job->next())
-                if (!Socket->WriteAll(bytes.data(), bytes.size(), Limits.dataMs, stop)) return false;
+                if (!write(bytes.data(), bytes.size())) return false;
         } catch (const std::exception& e) {
             ErrorCode = kErrNotPrepared;
             dlog(ClientThreadLogFile(), Command + ": request not prepared: " + e.what());
@@ -129,7 +148,7 @@ bool MyClientThreadCode::sendRequest(Stream& payload) {
     for (std::int64_t left = payload.size(); left > 0;) {
         std::size_t want = std::size_t(std::min<std::int64_t>(left, std::int64_t(chunk.size())));
         payload.readExactly(chunk.data(), want);
-        if (!Socket->WriteAll(chunk.data(), want, Limits.dataMs, stop)) return false;
+        if (!write(chunk.data(), want)) return false;
         left -= std::int64_t(want);
     }
     return true;

@@ -56,3 +56,29 @@ std::vector<std::string> splitCommandLine(std::string_view text) {
 }
 
 }  // namespace platform
+
+namespace platform {
+
+std::string quoteArgument(std::string_view argument) {
+    std::string out = "\"";
+    size_t backslashes = 0;
+    for (char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == '"') {
+            out.append(backslashes * 2 + 1, '\\');
+        } else {
+            out.append(backslashes, '\\');
+        }
+        backslashes = 0;
+        out += c;
+    }
+    // Backslashes before the closing quote must not escape it.
+    out.append(backslashes * 2, '\\');
+    out += '"';
+    return out;
+}
+
+}  // namespace platform

@@ -1,5 +1,6 @@
 // Running another program and waiting for it; no shell is involved.
 #include <zplatform/system.h>
+#include "spawn_args.h"
 
 #include <spawn.h>
 #include <sys/wait.h>
@@ -16,10 +17,7 @@ SpawnResult spawnAndWait(const std::vector<std::string>& argv, const std::string
         result.error = EINVAL;
         return result;
     }
-    std::vector<char*> args;
-    args.reserve(argv.size() + 1);
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
+    std::vector<char*> args = detail::SpawnArgs(argv);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

@@ -6,6 +6,9 @@
 #include "sample_jobs.h"
 
 #include <zcodec/clientthread.h>
+#include <zplatform/registry.h>
+
+#include <QTableWidget>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -54,6 +57,12 @@ protected:
         client.start();
         auto& form = client.form();
         form.Timer1->stop();
+        // The balloons the desktop is asked to show (the icon is shown by
+        // hand: the test platform has no tray).
+        form.TrayIcon1->show();
+        form.TrayIcon1->OnBalloonShown = [this](const QString& title, const QString& text) {
+            balloons.push_back((title + ": " + text).toStdString());
+        };
         ASSERT_EQ(form.JobQueue.size(), 1u);
 
         form.Timer1Timer();
@@ -69,6 +78,7 @@ protected:
     testenv::ReferenceServer server{kConfig};
     Client client;
     std::int32_t session = 0;
+    std::vector<std::string> balloons;
 };
 
 TEST_F(Delivery, ADeliveredJobLeavesTheListAndIsArchived) {
@@ -83,6 +93,8 @@ TEST_F(Delivery, ADeliveredJobLeavesTheListAndIsArchived) {
     EXPECT_THAT(testenv::readFile(archive + "/ztp_1.txt"),
                 ::testing::ContainsRegex("OkDate=[0-9]{4}/[0-9]{2}/[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\r\n"));
 
+    EXPECT_THAT(balloons, ElementsAre("Job delivered: \"Quarterly report\" delivered to laser@" + server.address() +
+                                      ", job id " + std::to_string(session)));
     EXPECT_TRUE(server.logShows("CONFIRM"));
     int delivered = 0;
     for (const auto& entry : fs::directory_iterator(server.spoolDir())) {
@@ -104,7 +116,22 @@ TEST_F(Delivery, ARefusedJobWaitsAnHourWithItsFiles) {
     EXPECT_THAT(client.row(0)[0], ::testing::AnyOf(::testing::MatchesRegex("[0-9]{2}:[0-9]{2}:[0-9]{2}"),
                                                    ::testing::Eq("Tomorrow")));
     EXPECT_THAT(machine.workFiles(), ElementsAre("ztp_1.gz", "ztp_1.txt", "ztp_1.ztp"));
-    EXPECT_TRUE(client.prompter.calls.empty()) << "no message for a failed attempt";
+    EXPECT_TRUE(client.prompter.calls.empty()) << "no message box for a failed attempt";
+    ASSERT_EQ(balloons.size(), 1u) << "but a notification, with the reason and the next attempt";
+    EXPECT_THAT(balloons[0], ::testing::StartsWith("Job not delivered: \"Quarterly report\" was not delivered to "
+                                                   "nosuchprinter@" + server.address() + ": "));
+    EXPECT_THAT(balloons[0], ::testing::ContainsRegex("Next attempt at [0-9]{2}:[0-9]{2}\\.$"));
+    EXPECT_FALSE(job.WaitReason.empty());
+    EXPECT_EQ(client.form().ListView1->item(0, 1)->toolTip().toStdString(), "Waits: " + job.WaitReason);
+    client.form().ListView1->selectRow(0);
+    EXPECT_EQ(client.status(), "\"Quarterly report\" waits: " + job.WaitReason);
+}
+
+TEST_F(Delivery, TheUserCanSilenceTheNotifications) {
+    platform::RegKey::openOrCreate(platform::Hive::CurrentUser, zentcore::kClientKey)->writeDword("Notifications", 0);
+    sendThroughTwoPasses("laser");
+    EXPECT_EQ(client.rows(), 0);
+    EXPECT_TRUE(balloons.empty());
 }
 
 }  // namespace

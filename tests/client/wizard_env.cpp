@@ -27,6 +27,22 @@ std::optional<std::string> ScriptedWizardServices::chooseExportFile(QWidget*) {
     return file;
 }
 
+std::optional<std::string> ScriptedWizardServices::chooseHtmlFile(QWidget*, const std::string& proposed) {
+    htmlProposals.push_back(proposed);
+    if (htmlFiles.empty()) return std::nullopt;
+    auto file = htmlFiles.front();
+    htmlFiles.pop_front();
+    return file;
+}
+
+std::optional<std::string> ScriptedWizardServices::locateProcessor(QWidget*, const std::string&) {
+    ++locatorCalls;
+    if (processors.empty()) return std::nullopt;
+    auto path = processors.front();
+    processors.pop_front();
+    return path;
+}
+
 int ScriptedWizardServices::showModal(QDialog& dialog) {
     modalTitles.push_back(dialog.windowTitle());
     return onModal ? onModal(dialog) : 0;

@@ -30,6 +30,9 @@ public:
     std::optional<std::string> inputBox(QWidget* owner, const std::string& caption, const std::string& prompt,
                                         const std::string& text) override;
     std::optional<std::string> chooseExportFile(QWidget* owner) override;
+    std::optional<std::string> chooseHtmlFile(QWidget* owner, const std::string& proposed) override;
+    std::string documentsFolder() override { return documents; }
+    std::optional<std::string> locateProcessor(QWidget* owner, const std::string& appDir) override;
     int showModal(QDialog& dialog) override;
     void showModeless(QDialog& dialog) override;
     void popup(QMenu& menu, const QPoint& at) override;
@@ -39,6 +42,11 @@ public:
     std::deque<std::optional<std::string>> inputs;        // answers of the input box (cancel once empty)
     std::vector<InputCall> inputCalls;
     std::deque<std::optional<std::string>> exportFiles;   // answers of SaveDialog1 (cancel once empty)
+    std::deque<std::optional<std::string>> htmlFiles;     // answers of SaveDialogHtml (cancel once empty)
+    std::vector<std::string> htmlProposals;               // the file each of its calls proposed
+    std::string documents;                                // the documents folder
+    std::deque<std::optional<std::string>> processors;    // answers of FindPsProg (closed once empty)
+    int locatorCalls = 0;
     // Plays the user of a modal window; closed with 0 when unset.
     std::function<int(QDialog&)> onModal;
     std::vector<QString> modalTitles;

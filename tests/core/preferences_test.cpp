@@ -81,7 +81,7 @@ TEST(PreferenceRows, DefaultLeavesTheSaveDirectoriesTheAddressesAndThePassword) 
     EXPECT_EQ(rows[kRowWorkDir], "/opt/zentrope/PSTemp");
     for (int row : {kRowBaseSaveDir, kRowUserSaveDir, kRowAddresses, kRowPassword})
         EXPECT_EQ(rows[row], "old " + std::to_string(row));
-    EXPECT_EQ(rows[kRowProcessor], "gs");
+    EXPECT_EQ(rows[kRowProcessor], "/usr/bin/gs");
     EXPECT_EQ(rows[kRowViewParamBW],
               "-dNOPAUSE -dBATCH -sDEVICE=bmpgray -dDOINTERPOLATE -r120 -dTextAlphaBits=4 -dGraphicsAlphaBits=2");
     EXPECT_EQ(rows[kRowEmailDpi], "120 (perfect view)");

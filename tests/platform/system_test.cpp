@@ -45,6 +45,26 @@ TEST(System, SplitsCommandLinesByWindowsRules) {
     for (const auto& r : rows) EXPECT_EQ(platform::splitCommandLine(r.line), r.args) << r.line;
 }
 
+TEST(System, QuotedArgumentsSplitBackUnchanged) {
+    struct Row {
+        std::string argument;
+        std::string quoted;
+    } rows[] = {
+        {"/usr/bin/gs", "\"/usr/bin/gs\""},
+        {"/tmp/a b/p%d.bmp", "\"/tmp/a b/p%d.bmp\""},
+        {"", "\"\""},
+        {"say \"hi\"", "\"say \\\"hi\\\"\""},
+        {"dir\\", "\"dir\\\\\""},                 // a trailing backslash must not eat the closing quote
+        {"a\\\"b", "\"a\\\\\\\"b\""},         // backslash before a quote: both escaped
+        {"a\\b", "\"a\\b\""},                       // backslashes elsewhere stay single
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(platform::quoteArgument(r.argument), r.quoted) << r.argument;
+        const std::string line = "prog " + platform::quoteArgument(r.argument) + " next";
+        EXPECT_EQ(platform::splitCommandLine(line), (std::vector<std::string>{"prog", r.argument, "next"})) << line;
+    }
+}
+
 TEST(System, SpawnRunsProgramsAndReportsHowTheyEnded) {
     testenv::TempDir dir;
     struct Row {

@@ -50,9 +50,12 @@ int list(const zentcore::ClientSettings& s, const Args& args) {
     return 0;
 }
 
-// A base name as the listing shows it: a file name, never a path.
+// A base name as the listing shows it: a file name, never a path. Says so
+// when it is not.
 bool isBaseName(const std::string& name) {
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+    if (!name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos) return true;
+    std::cerr << "zentctl: " << name << " is no archived job\n";
+    return false;
 }
 
 int resubmit(const zentcore::ClientSettings& s, const Args& bases) {
@@ -60,7 +63,6 @@ int resubmit(const zentcore::ClientSettings& s, const Args& bases) {
     int status = 0;
     for (const std::string& base : bases) {
         if (!isBaseName(base)) {
-            std::cerr << "zentctl: " << base << " is no archived job\n";
             status = 1;
             continue;
         }
@@ -88,12 +90,8 @@ int resubmit(const zentcore::ClientSettings& s, const Args& bases) {
 int remove(const zentcore::ClientSettings& s, const Args& bases) {
     int status = 0;
     for (const std::string& base : bases) {
-        if (!isBaseName(base)) {
-            std::cerr << "zentctl: " << base << " is no archived job\n";
-            status = 1;
-            continue;
-        }
-        zentcore::DeleteArchivedJob(base, s.UserSaveDir);
+        if (isBaseName(base)) zentcore::DeleteArchivedJob(base, s.UserSaveDir);
+        else status = 1;
     }
     return status;
 }

@@ -22,6 +22,8 @@ int cmdPrint(const Args& args);
 int cmdPrinter(const Args& args);
 int cmdStatus(const Args& args);
 int cmdArchive(const Args& args);
+int cmdRender(const Args& args);
+int cmdExportHtml(const Args& args);
 int cmdUpdate(const Args& args);   // only with the updater
 
 }  // namespace zentctl

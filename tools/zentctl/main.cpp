@@ -26,6 +26,8 @@ constexpr Command commands[] = {
     {"printer", cmdPrinter, "printer install|remove|remove-port|status   (the virtual printer \"Zentrope\" in CUPS; install and remove need an administrator)"},
     {"status", cmdStatus, "status PRINTER@SERVER[:PORT] JOBID   (what has become of a job sent earlier)"},
     {"archive", cmdArchive, "archive list [--sort COLUMN] | resubmit BASE... | delete BASE...   (the archive of delivered jobs)"},
+    {"render", cmdRender, "render FILE.ps --pages N [--color 0|1] --format bmp|png|jpeg [--dpi N] --out PREFIX [--dry-run]   (page k goes to PREFIXk.ext)"},
+    {"export-html", cmdExportHtml, "export-html FILE.ps TARGET.htm --pages N [--color 0|1] [--disposition 0|1|2] [--doc NAME]"},
     {"queue", cmdQueue, "queue [--dir DIR]         (the job list: Send column, ten columns, status)"},
 #ifdef ZENTROPE_UPDATER
     {"update", cmdUpdate, "update [--ini FILE]       (synchronise the program's files with the FTP server of ftp.ini beside zentctl)"},

@@ -2,6 +2,7 @@
 #include <zentcore/archive.h>
 
 #include <zentcore/jobfiles.h>
+#include <zentcore/joblist.h>
 
 #include <zcodec/jobfiles.h>
 #include <zcodec/utilities.h>
@@ -100,18 +101,10 @@ void SortArchive(ArchiveRecords& records, int column) {
 }
 
 std::vector<std::string> ArchiveRowTexts(const TQueuedJob& j) {
-    return {j.BaseName,
-            j.DocName,
-            j.Submited,
-            FormatByteSize(j.DataSize),
-            std::to_string(j.Pages),
-            std::to_string(j.Copies),
-            PaperSizeName(j.Papersize),
-            j.Orientation,
-            std::to_string(j.SessionId),
-            j.Printer,
-            j.Server,
-            j.OkDate};
+    std::vector<std::string> texts = JobDescriptionColumns(j);
+    texts.insert(texts.begin(), j.BaseName);
+    texts.push_back(j.OkDate);
+    return texts;
 }
 
 ResubmitResult ResubmitArchivedJob(const std::string& baseName, const std::string& archiveDir,

@@ -56,6 +56,19 @@ std::int64_t LocalStandardOffset() {
     return -std::int64_t(timezone);
 }
 
+std::vector<std::string> JobDescriptionColumns(const TQueuedJob& job) {
+    return {job.DocName,
+            job.Submited,
+            FormatByteSize(job.DataSize),
+            std::to_string(job.Pages),
+            std::to_string(job.Copies),
+            PaperSizeName(job.Papersize),
+            job.Orientation,
+            std::to_string(job.SessionId),
+            job.Printer,
+            job.Server};
+}
+
 JobListContents BuildJobList(const JobQueue& queue, const TQueuedJob* wizardJob, std::int64_t now,
                              std::int64_t standardOffset) {
     JobListContents list;
@@ -65,16 +78,7 @@ JobListContents BuildJobList(const JobQueue& queue, const TQueuedJob* wizardJob,
         JobRow row;
         row.job = &job;
         setSendColumn(row, job, wizardJob, now, standardOffset);
-        row.columns = {job.DocName,
-                       job.Submited,
-                       FormatByteSize(job.DataSize),
-                       std::to_string(job.Pages),
-                       std::to_string(job.Copies),
-                       PaperSizeName(job.Papersize),
-                       job.Orientation,
-                       std::to_string(job.SessionId),
-                       job.Printer,
-                       job.Server};
+        row.columns = JobDescriptionColumns(job);
         list.rows.push_back(std::move(row));
     }
     list.status = queue.empty() ? "0 pending requests" : std::to_string(queue.size()) + " pending request(s)";

@@ -2,6 +2,8 @@
 // what Save writes where.
 #include <zentcore/preferences.h>
 
+#include <zentcore/render.h>
+
 #include <zcodec/utilities.h>
 #include <zplatform/registry.h>
 #include <zplatform/system.h>
@@ -23,7 +25,6 @@ const std::vector<std::string> kDispositions = {"Document pages in separate HTML
                                                 "Document pages inside a frame, with frame navigator",
                                                 "All document pages into one HTML file"};
 
-constexpr const char* kDefaultProcessor = "gs";
 constexpr const char* kDefaultViewParam =
     "-dNOPAUSE -dBATCH -sDEVICE=bmp16m -dDOINTERPOLATE -dCOLORSCREEN -r120 -dTextAlphaBits=4 -dGraphicsAlphaBits=2";
 constexpr const char* kDefaultViewParamBW =
@@ -165,7 +166,7 @@ void FillPreferenceRows(const ClientSettings& s, const MenuSwitches& switches, P
 
 void ProposeDefaultPreferences(const std::string& appDir, PreferenceRows& rows) {
     rows[kRowWorkDir] = platform::joinPath(appDir, "PSTemp");
-    if (encdec::Trim(rows[kRowProcessor]).empty()) rows[kRowProcessor] = kDefaultProcessor;
+    if (encdec::Trim(rows[kRowProcessor]).empty()) rows[kRowProcessor] = std::string(kProposedProcessor);
     rows[kRowViewParam] = kDefaultViewParam;
     rows[kRowViewParamBW] = kDefaultViewParamBW;
     rows[kRowEmailParam] = kDefaultEmailParam;

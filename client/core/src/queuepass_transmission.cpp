@@ -2,6 +2,7 @@
 // and completing or rescheduling the job.
 #include <zentcore/jobfiles.h>
 #include <zentcore/joblist.h>
+#include <zentcore/jobnews.h>
 #include <zentcore/queuepass.h>
 #include <zentcore/transmission.h>
 
@@ -51,6 +52,7 @@ void QueuePass::startTransmission(TQueuedJob& job, std::int64_t now) {
     if (!started) {
         job.NextAttempt = now + kStartFailureDelaySeconds;
         job.Busy = false;
+        job.WaitReason = "its transmission could not be started";
     }
 }
 
@@ -68,8 +70,12 @@ bool QueuePass::settle(TQueuedJob& job, std::int64_t now) {
     if (!Delivered(job)) {
         job.NextAttempt = now + kRetryDelaySeconds;
         job.Busy = false;
+        job.WaitReason = FailureReason(job.Result, job.SessionId);
+        if (onNews) onNews(NewsOf(JobNews::Kind::Rescheduled, job));
         return false;
     }
+    job.WaitReason.clear();
+    if (onNews) onNews(NewsOf(JobNews::Kind::Delivered, job));
     job.OkDate = deliveryDate(now);
     const std::string& workDir = settings_.FirstTempDir;
     WriteJobDescription(job, workDir);

@@ -52,6 +52,10 @@ public:
     std::uint32_t DelayMs = 0;
     platform::WindowHandle Handle = 0;
     std::atomic<bool> Finished{false};
+    // The request's bytes handed to the socket so far and in all (0 until
+    // the request is made), for a progress display on another thread.
+    std::atomic<std::int64_t> RequestBytesSent{0};
+    std::atomic<std::int64_t> RequestBytes{0};
     std::atomic<bool> Ready{false};
     std::unique_ptr<MyClientThreadCode> Code;
     std::string Command;

@@ -41,6 +41,10 @@ std::string errorText(int code);
 // separate, double quotes group, backslashes before a quote escape it, "" in a
 // quoted run is a literal quote). No shell is involved.
 std::vector<std::string> splitCommandLine(std::string_view commandLine);
+// The argument in double quotes, written so that splitCommandLine gives it
+// back unchanged (a quote in it, and backslashes before a quote or before the
+// closing quote, are escaped). Plain text comes out as '"' + text + '"'.
+std::string quoteArgument(std::string_view argument);
 
 struct SpawnResult {
     bool started = false;   // false: the program could not be run

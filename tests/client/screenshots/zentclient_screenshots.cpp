@@ -2,11 +2,15 @@
 // window with the jobs of the machine it is started on and its about window,
 // then the road of the first job through the wizard to a print server: the
 // print page, the server's printer list, the authentication dialog with its
-// sign-in page, and the receipt. Run by scripts/screenshots.sh, which
+// sign-in page, and the receipt; then a job with real pages on the wizard's
+// e-mail and HTML pages, the busy window, and its preview fitted to the
+// width with a printer's borders. Run by scripts/screenshots.sh, which
 // prepares the machine, the display and the server.
 //
 //   zentclient_screenshots OUTPUT_DIR SERVER_ADDRESS
 #include "auth/tselauth.h"
+#include "render/tpreviewavi.h"
+#include "render/tzoomform.h"
 #include "htmlpage/thtmlpage.h"
 #include "archive/tarchiform.h"
 #include "prefs/tprefform.h"
@@ -18,9 +22,13 @@
 
 #include <zentcore/htmlpage.h>
 #include <zentcore/queuedjob.h>
+#include <zentcore/settings.h>
+#include <zplatform/registry.h>
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QTabWidget>
 #include <QEventLoop>
 #include <QMenu>
 #include <QPixmap>
@@ -29,6 +37,12 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSystemTrayIcon>
+#include <QToolTip>
+#include <QScreen>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPointer>
 #include <QTableWidget>
 #include <QThread>
 #include <QTimer>
@@ -99,6 +113,7 @@ public:
         if (auto* view = dialog.findChild<QWebEngineView*>()) waitForPage(*view);
         window(dialog, name);
     }
+    QString path(const char* name) const { return dir_ + "/" + name; }
     void fail(const char* what) {
         std::cerr << what << '\n';
         ok_ = false;
@@ -148,6 +163,121 @@ void printDialog(Pictures& pictures) {
     settle(500);
     pictures.window(dialog, "print-dialog.png");
     dialog.reject();
+}
+
+// The rendering windows, with the job "Price list" the script handed off.
+void renderingPictures(zentclient::TUserForm& wizard, zentcore::TQueuedJob& job, Pictures& pictures) {
+    wizard.showFor(&job);
+    wizard.PageControl1->setCurrentWidget(wizard.TabSheetEmail);
+    pictures.window(wizard, "wizard-email-page.png");
+    wizard.PageControl1->setCurrentWidget(wizard.TabSheetHtml);
+    wizard.EditFname->setText("/home/anna/Documents/price-list.htm");
+    pictures.window(wizard, "wizard-html-page.png");
+
+    zentclient::TPreviewAvi busy(nullptr, QCoreApplication::applicationDirPath().toStdString());
+    busy.setProgress("Page 3 of 12");
+    busy.show();
+    pictures.window(busy, "busy-window.png");
+    busy.hide();
+
+    // A4 with 5 mm margins all round, as a printer reports them.
+    job.PageGeometry = {};
+    job.PageGeometry.PaperWidth = 21000;
+    job.PageGeometry.PaperHeight = 29700;
+    job.PageGeometry.Margin = {500, 500, 500, 500};
+    std::string workDir;
+    if (auto key = platform::RegKey::openReadOnly(platform::Hive::LocalMachine, zentcore::kClientKey))
+        workDir = key->readString("FirstTempDir");
+    auto& preview = wizard.previewWindow();
+    if (!preview.Prepare(job, workDir, {}, false)) {
+        pictures.fail("the preview could not be prepared");
+        return;
+    }
+    preview.resize(640, 720);
+    preview.show();
+    if (!waitFor([&] { return !preview.rendering() && !preview.page().isNull(); }, 20000)) {
+        pictures.fail("the preview rendered nothing");
+        preview.close();
+        return;
+    }
+    preview.RadioButton4->click();
+    pictures.window(preview, "preview-fit-width.png");
+    preview.close();
+    wizard.hide();
+}
+
+// The first job's delivery as the desktop tells it (where the screen has a
+// tray: the script starts one), and the invoice, whose server is not there,
+// waiting with its reason over its row.
+void notificationsAndReasons(zentclient::TForm1& form, Pictures& pictures) {
+    const std::string delivered = form.JobQueue.at(0).BaseName;
+    auto queued = [&form](const std::string& base) {
+        for (std::size_t i = 0; i < form.JobQueue.size(); ++i)
+            if (form.JobQueue.at(i).BaseName == base) return &form.JobQueue.at(i);
+        return static_cast<zentcore::TQueuedJob*>(nullptr);
+    };
+    const bool tray = QSystemTrayIcon::isSystemTrayAvailable();
+    if (tray) form.TrayIcon1->show();
+    if (!waitFor([&] { form.Timer1Timer(); return !queued(delivered); }, 15000)) pictures.fail("the job was not delivered");
+    // The balloon deletes itself when it goes.
+    QPointer<QWidget> balloon;
+    waitFor([&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && std::string(w->metaObject()->className()) == "QBalloonTip") balloon = w;
+        return balloon != nullptr;
+    }, 2000);
+    if (balloon) pictures.window(*balloon, "notification-delivered.png");
+    else std::cerr << "no tray on this screen: the notification is left out\n";
+
+    // The upload to the slow server, a quarter of the way.
+    const bool uploading = waitFor([&] {
+        form.Timer1Timer();
+        const std::string status = form.StatusText->text().toStdString();
+        const auto percent = status.find(" % of");
+        return status.rfind("Sending \"", 0) == 0 && percent != std::string::npos &&
+               status.find("MB/s") != std::string::npos &&
+               std::atoi(status.substr(status.rfind(' ', percent - 1) + 1).c_str()) >= 25;
+    }, 30000);
+    if (uploading) pictures.window(form, "main-window-upload.png");
+    else pictures.fail("no upload showed its progress");
+
+    // Once no upload runs, the invoice (whose server is not there) waits with its reason.
+    zentcore::TQueuedJob* invoice = nullptr;
+    waitFor([&] {
+        form.Timer1Timer();
+        invoice = nullptr;
+        bool sending = false;
+        for (std::size_t i = 0; i < form.JobQueue.size(); ++i) {
+            zentcore::TQueuedJob& job = form.JobQueue.at(i);
+            if (job.SessionId == 1001 && !job.WaitReason.empty()) invoice = &job;
+            if (job.SendThread) sending = true;
+        }
+        return invoice != nullptr && !sending;
+    }, 60000);
+    if (!invoice) {
+        pictures.fail("no job waits with a reason");
+        return;
+    }
+    // The pass has handed the next job to the wizard meanwhile: out of the picture.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != &form && w->isVisible() && !w->inherits("QMenu")) w->hide();
+    form.raise();
+    form.activateWindow();
+    settle(500);
+    form.RefreshJobList();
+    for (int r = 0; r < form.ListView1->rowCount(); ++r)
+        if (form.ListView1->item(r, 1)->text().toStdString() == invoice->DocName) {
+            form.ListView1->selectRow(r);
+            const QRect cell = form.ListView1->visualItemRect(form.ListView1->item(r, 1));
+            QToolTip::showText(form.ListView1->viewport()->mapToGlobal(cell.center()),
+                               form.ListView1->item(r, 1)->toolTip(), form.ListView1);
+        }
+    settle(400);
+    // The tooltip is a window of its own: the screen shows both.
+    const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0, form.x(), form.y(), form.width(),
+                                                                        form.height());
+    if (!screen.save(pictures.path("main-window-waiting-reason.png"), "PNG")) pictures.fail("cannot save the reason");
+    QToolTip::hideText();
 }
 
 }  // namespace
@@ -238,6 +368,7 @@ int main(int argc, char** argv) {
     form.JobQueue.ListChanged = true;
     form.RefreshJobList();
     pictures.window(form, "main-window-sending.png");
+    notificationsAndReasons(form, pictures);
 
     // The archive of jobs delivered earlier, and what became of one of them.
     auto& archive = *zentclient::ArchiForm;
@@ -255,6 +386,9 @@ int main(int argc, char** argv) {
     // What any application shows when its user prints: the print dialog,
     // offering the virtual printer (when the script started a print system).
     if (std::getenv("ZENTROPE_PICTURE_PRINT_DIALOG")) printDialog(pictures);
+
+    for (std::size_t i = 0; i < form.JobQueue.size(); ++i)
+        if (form.JobQueue.at(i).DocName == "Price list") renderingPictures(windows.userForm(), form.JobQueue.at(i), pictures);
 
     // Leave the made-up busy mark off again: destroying the window waits
     // only for what really runs.

@@ -31,6 +31,11 @@ struct JobListContents {
     std::string status;                // status bar text
 };
 
+// What a job's description shows in the lists, from "Document" to
+// "Server": the job list's ten columns after "Send", and the archive's
+// between "Filename" and "Confirmed".
+std::vector<std::string> JobDescriptionColumns(const TQueuedJob& job);
+
 // Seconds east of UTC of local standard time (no daylight saving).
 std::int64_t LocalStandardOffset();
 

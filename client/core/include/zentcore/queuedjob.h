@@ -45,6 +45,7 @@ struct TQueuedJob {
     std::int64_t NextAttempt = 0; // seconds since 1970 (UTC); 0: at once
     std::uint16_t ServerFlags = 0;
     bool Previewed = false;
+    std::string WaitReason;       // why its last transmission did not deliver it
     encdec::TPageGeometry PageGeometry{};
     std::uint64_t DataSize = 0;   // size of the ".ztp" file
     std::uint64_t PackedSize = 0; // size of the ".gz" file

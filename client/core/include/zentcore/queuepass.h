@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include <zentcore/jobnews.h>
 #include <zentcore/jobqueue.h>
 #include <zentcore/settings.h>
 #include <zplatform/messaging.h>
@@ -42,6 +43,9 @@ public:
     // One pass over the queue; does nothing while a pass runs. Never throws.
     void run();
     bool TimerBusy = false;
+    // Told when a transmission delivered its job or failed and was
+    // rescheduled (on the thread that runs the pass).
+    JobNewsSink onNews;
 
     // Before the queue is destroyed at exit: waits for every running
     // transmission and completes the delivered ones, so that a job the server

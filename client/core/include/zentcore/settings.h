@@ -63,6 +63,10 @@ std::vector<std::string> LoadRequestAddresses();
 // subkey cannot be written.
 bool SaveRequestAddresses(const std::vector<std::string>& addresses);
 
+// Whether the user wants the tray's notifications of delivered, failed and
+// waiting jobs: the user key's DWORD "Notifications" (absent: on).
+bool NotificationsEnabled();
+
 // The stored form of an administrator password: for every byte c of the
 // trimmed text, (c - 32) * 3 + 1 in lower-case hexadecimal.
 std::string EncodeAdminPassword(std::string_view password);
