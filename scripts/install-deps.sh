@@ -13,6 +13,7 @@ packages=(
   ghostscript xdg-utils             # rendering job pages; opening files, folders and mail
   python3                           # small HTTP/TCP peers started by tests
   unixodbc-dev libsqliteodbc sqlite3   # the database helpers; tests use a SQLite database through ODBC
+  python3-pyftpdlib python3-openssl openssl   # the updater's tests run a real FTP server, with TLS
   xvfb xauth trayer                 # scripts/screenshots.sh renders the windows under Xvfb, with a tray
   gzip time                         # baseline and RSS of the packing benchmark
 )

@@ -120,4 +120,28 @@ tray_start=
 command -v trayer >/dev/null && tray_start='trayer --align right --widthtype request --expand false & sleep 1;'
 xvfb-run -a -s "-screen 0 1280x800x24" sh -c "$tray_start exec env QT_QPA_PLATFORM=xcb ${SCREENSHOT_WRAP:-} \"\$0\" \"\$@\"" \
   "$build/bin/zentclient_screenshots" "$out" "$server_addr"
+# The updater's windows after a run against a private FTP server on
+# 127.0.0.1 (builds without the updater have no such windows).
+if cmake --build "$build" --target zsync_screenshots >/dev/null 2>&1; then
+  ftp=$work/ftp
+  mkdir -p "$ftp/remote/pub/lib" "$ftp/app/lib"
+  printf 'new program\n' >"$ftp/remote/pub/zentclient"
+  printf 'same help\n' >"$ftp/remote/pub/help.htm"
+  printf 'new library\n' >"$ftp/remote/pub/lib/libzcodec.so"
+  touch -d '2024-05-02 10:00:00Z' "$ftp/remote/pub/zentclient" "$ftp/remote/pub/lib/libzcodec.so"
+  touch -d '2024-04-01 08:30:00Z' "$ftp/remote/pub/help.htm"
+  printf 'old program\n' >"$ftp/app/zentclient"
+  printf 'same help\n' >"$ftp/app/help.htm"
+  touch -d '2024-03-01 12:00:00Z' "$ftp/app/zentclient"
+  touch -d '2024-04-01 08:30:00Z' "$ftp/app/help.htm"
+  /usr/bin/python3 "$root/tests/support/ftp_server.py" --root "$ftp/remote" --user upkeep --password demo \
+    >"$ftp/port" 2>"$ftp/server.log" &
+  ftp_pid=$!
+  for _ in $(seq 100); do [ -s "$ftp/port" ] && break; sleep 0.05; done
+  printf '[Ftp]\nServer=127.0.0.1:%s\nUser=upkeep\nPassword=demo\n[Files]\n%%IniDir%%=/pub\n' \
+    "$(head -n1 "$ftp/port")" >"$ftp/app/ftp.ini"
+  xvfb-run -a -s "-screen 0 1280x800x24" env QT_QPA_PLATFORM=xcb \
+    "$build/bin/zsync_screenshots" "$ftp/app/ftp.ini" "$out"
+  kill "$ftp_pid"
+fi
 echo "screenshots: wrote $(cd "$out" && ls -- *.png | tr '\n' ' ')"

@@ -165,7 +165,7 @@ private:
     void dispatch(const platform::Message& message);
     void menuUpdate(QMenu* menu);
     void acceptPendingNotifications();
-    void notLoadedYet(const char* feature);
+
     // Runs a printer command of the installation, or says there is none.
     void withInstallation(void (zentcore::PrinterInstallation::*command)());
     void logQueued(std::size_t before, const char* how);

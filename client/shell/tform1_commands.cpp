@@ -1,5 +1,5 @@
 // The main window's commands: the queue actions of the File menu, "Add new
-// job", Help and About, and the items whose windows come with later versions.
+// job", Help and About, and Get Newer Version (the updater).
 #include "shell/tform1.h"
 
 #include <zentcore/application.h>
@@ -12,6 +12,9 @@
 #include "status/tstatusform.h"
 
 #include <zplatform/prompter.h>
+#ifdef ZENTROPE_UPDATER
+#include <zsyncqt/makematch.h>
+#endif
 
 namespace zentclient {
 
@@ -49,11 +52,6 @@ void TForm1::About1Click() {
     if (AboutForm) seams_.services->showModal(*AboutForm);
 }
 
-void TForm1::notLoadedYet(const char* feature) {
-    platform::prompter().info(zentcore::kApplicationTitle, std::string(feature) + " is not available in this version of " +
-                                             std::string(zentcore::kApplicationTitle) + " yet; it arrives with a later version.");
-}
-
 void TForm1::GetJobInfoExecute() {
     // Shown as it was left: the fields keep what they held.
     if (StatusForm && !StatusForm->isVisible()) StatusForm->show();
@@ -64,7 +62,12 @@ void TForm1::PreferencesClick() {
 void TForm1::Archive3Click() {
     if (ArchiForm) ArchiForm->Open();
 }
-void TForm1::FTPActionExecute() { notLoadedYet("Updating from the update server"); }
+void TForm1::FTPActionExecute() {
+#ifdef ZENTROPE_UPDATER
+    if (!settingsLoaded_) return;   // no AppDir to find ftp.ini in
+    zsyncqt::makeMatch(this, settings_.AppDir + "/ftp.ini", [this](QDialog& dialog) { seams_.services->showModal(dialog); });
+#endif
+}
 void TForm1::withInstallation(void (zentcore::PrinterInstallation::*command)()) {
     if (!installation_) {
         platform::prompter().info(zentcore::kApplicationTitle, "There is no print system to install the printer in.");

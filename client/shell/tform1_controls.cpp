@@ -107,8 +107,11 @@ void TForm1::createMenus() {
     Archive = item(nullptr, "Archive", "Archive", &TForm1::Archive3Click);
 
     Tools1 = menu("Tools1", "Tools");
+#ifdef ZENTROPE_UPDATER
+    // A build without the updater (a distribution package) has no such item.
     getNewerVersion1 = item(Tools1, "getNewerVersion1", "Get Newer Version", &TForm1::FTPActionExecute);
     Tools1->addSeparator();
+#endif
     AddPortMonitor1 = item(Tools1, "AddPortMonitor1", "Add Port Monitor", &TForm1::AddPortMonActionExecute);
     RemovePortMonitor1 =
         item(Tools1, "RemovePortMonitor1", "Remove Port Monitor", &TForm1::DelPortMonActionExecute);

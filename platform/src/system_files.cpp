@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 namespace platform {
 
@@ -127,17 +128,22 @@ bool fileExists(const std::string& path) {
 
 namespace {
 
-// Writes contents under a temporary name in target's directory and renames it
-// over target: the name then holds the new file, whatever was there before.
-bool writeInPlaceOf(const std::string& target, std::string_view contents, mode_t mode,
-                    const FileOwner* owner = nullptr) {
+// Fills a temporary file in target's directory and renames it over target:
+// the name then holds the new file, whatever was there before, and whoever
+// still has the old one open (a running program) keeps it.
+bool writeInPlaceOf(const std::string& target, const std::function<bool(int)>& fill, mode_t mode,
+                    const FileOwner* owner = nullptr, const std::int64_t* mtime = nullptr) {
     const std::string dir = detail::parentDirectory(target);
     std::string temp = joinPath(dir, detail::atomicTempPrefix(target)) + "XXXXXX";
     int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return false;
 
-    bool ok = (!owner || ::fchown(fd, owner->uid, owner->gid) == 0) && ::fchmod(fd, mode) == 0 &&
-              writeAll(fd, contents) && ::fsync(fd) == 0;
+    bool ok = (!owner || ::fchown(fd, owner->uid, owner->gid) == 0) && ::fchmod(fd, mode) == 0 && fill(fd) &&
+              ::fsync(fd) == 0;
+    if (ok && mtime) {
+        const struct timespec times[2] = {{0, UTIME_OMIT}, {time_t(*mtime), 0}};
+        ok = ::futimens(fd, times) == 0;
+    }
     if (!ok) {
         ErrnoKeeper keep;
         ::close(fd);
@@ -158,14 +164,30 @@ bool writeInPlaceOf(const std::string& target, std::string_view contents, mode_t
     return true;
 }
 
+bool writeInPlaceOf(const std::string& target, std::string_view contents, mode_t mode,
+                    const FileOwner* owner = nullptr) {
+    return writeInPlaceOf(target, [&](int fd) { return writeAll(fd, contents); }, mode, owner);
+}
+
+mode_t keptMode(const std::string& target) {
+    struct stat st;
+    return ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : (0666 & ~currentUmask());
+}
+
 }  // namespace
 
 bool writeFileAtomically(const std::string& path, std::string_view contents) {
     const std::string target = resolveLink(path);
     // The new file keeps the old one's permissions; a new file gets the usual ones.
-    struct stat st;
-    const mode_t mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : (0666 & ~currentUmask());
-    return writeInPlaceOf(target, contents, mode);
+    return writeInPlaceOf(target, contents, keptMode(target));
+}
+
+bool installFileCopy(const std::string& source, const std::string& target, std::int64_t mtime) {
+    UniqueFd in(openRegularForReading(source));
+    if (!in.ok()) return false;
+    const std::string place = resolveLink(target);
+    return writeInPlaceOf(
+        place, [&](int fd) { return copyAll(in.get(), fd).has_value(); }, keptMode(place), nullptr, &mtime);
 }
 
 bool replaceFileAtomically(const std::string& path, std::string_view contents, mode_t mode) {

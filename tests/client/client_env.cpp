@@ -90,7 +90,10 @@ std::optional<std::string> RecordingServices::chooseExportFile(QWidget*) {
     return file;
 }
 
-void RecordingServices::showModal(QDialog& dialog) { modals.push_back(&dialog); }
+void RecordingServices::showModal(QDialog& dialog) {
+    modals.push_back(&dialog);
+    if (duringModal) duringModal(dialog);
+}
 
 void RecordingServices::openDocument(const std::string& path) { opened.push_back(path); }
 

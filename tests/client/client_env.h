@@ -75,6 +75,8 @@ public:
 
     std::deque<std::optional<std::string>> chosenFiles;   // answers of the file dialog (cancel once empty)
     std::vector<QDialog*> modals;
+    // Runs inside showModal, while the dialog still exists (one made for the call).
+    std::function<void(QDialog&)> duringModal;
     std::vector<std::string> opened;
 };
 

@@ -24,5 +24,6 @@ int cmdStatus(const Args& args);
 int cmdArchive(const Args& args);
 int cmdRender(const Args& args);
 int cmdExportHtml(const Args& args);
+int cmdUpdate(const Args& args);   // only with the updater
 
 }  // namespace zentctl

@@ -29,6 +29,9 @@ constexpr Command commands[] = {
     {"render", cmdRender, "render FILE.ps --pages N [--color 0|1] --format bmp|png|jpeg [--dpi N] --out PREFIX [--dry-run]   (page k goes to PREFIXk.ext)"},
     {"export-html", cmdExportHtml, "export-html FILE.ps TARGET.htm --pages N [--color 0|1] [--disposition 0|1|2] [--doc NAME]"},
     {"queue", cmdQueue, "queue [--dir DIR]         (the job list: Send column, ten columns, status)"},
+#ifdef ZENTROPE_UPDATER
+    {"update", cmdUpdate, "update [--ini FILE]       (synchronise the program's files with the FTP server of ftp.ini beside zentctl)"},
+#endif
     {"send", cmdSend, "send COMMAND DATA ADDRESS [--transport N] [--session N] [--delay MS] [--answer-file F]   (in DATA, \\x04 or the byte 0x04 separates fields)"},
 };
 

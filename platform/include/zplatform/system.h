@@ -3,6 +3,7 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -77,6 +78,12 @@ bool writeFileAtomically(const std::string& path, std::string_view contents);
 // the name, a symbolic link included, is itself replaced by a new file of
 // the given mode (less the umask); nothing is written through a link.
 bool replaceFileAtomically(const std::string& path, std::string_view contents, mode_t mode);
+// Puts a copy of source in place of target the same way (temporary file
+// beside target, fsync, rename), with the modification time mtime (seconds
+// since 1970): a crash leaves the old file or the new one, and a program that
+// runs the old one keeps it. target keeps its permissions (a new one gets the
+// usual ones); a symbolic link is written through. False with errno set.
+bool installFileCopy(const std::string& source, const std::string& target, std::int64_t mtime);
 // Who a file is to belong to, for a writer with the right to give it away.
 struct FileOwner {
     uid_t uid;
