@@ -9,33 +9,10 @@ namespace {
 
 constexpr std::string_view kCopyVerb = "copy";
 
-// The inverse of splitCommandLine for one argument: backslashes are literal
-// except before a quote, where they are doubled and the quote escaped.
-std::string quoted(std::string_view arg) {
-    std::string out = "\"";
-    size_t backslashes = 0;
-    for (char c : arg) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        if (c == '"') {
-            out.append(backslashes * 2 + 1, '\\');
-        } else {
-            out.append(backslashes, '\\');
-        }
-        backslashes = 0;
-        out += c;
-    }
-    out.append(backslashes * 2, '\\');
-    out += '"';
-    return out;
-}
-
 }  // namespace
 
 std::string copyCommand(const PendingCopy& copy) {
-    return std::string(kCopyVerb) + " " + quoted(copy.from) + " " + quoted(copy.to);
+    return std::string(kCopyVerb) + " " + quoteArgument(copy.from) + " " + quoteArgument(copy.to);
 }
 
 std::optional<PendingCopy> parseCopyCommand(std::string_view command) {

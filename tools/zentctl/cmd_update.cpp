@@ -14,15 +14,7 @@ namespace {
 
 class ConsoleObserver : public zsync::SyncObserver {
 public:
-    void showServer(const std::string&) override {}
     void setLabel(const std::string& text) override { label = text; }
-    void setText(const std::string&) override {}
-    void setWorking(bool, bool) override {}
-    void addRow(const std::string&) override {}
-    void addColumn(const std::string&) override {}
-    void selectRow(std::size_t) override {}
-    void setStatus(const std::string&) override {}
-    void setIcon(zsync::RowIcon) override {}
     void message(const std::string& text) override { std::cerr << "zentctl: " << text << "\n"; }
     void internetError(const std::string& caption, const std::string& text) override {
         std::string oneLine = text;

@@ -22,28 +22,29 @@ inline constexpr std::string_view kRestartMessage = "You need to restart your co
 inline constexpr std::string_view kUnsafeNameStatus = "Skipped: unsafe name";
 inline constexpr std::string_view kRunOncePrefix = "Ftp";
 
+// Every report is ignored unless an observer takes it.
 class SyncObserver {
 public:
     virtual ~SyncObserver() = default;
     // The server of the configuration, once read (the details' status bar).
-    virtual void showServer(const std::string& server) = 0;
-    virtual void setLabel(const std::string& text) = 0;
-    virtual void setText(const std::string& text) = 0;
+    virtual void showServer(const std::string& /*server*/) {}
+    virtual void setLabel(const std::string& /*text*/) {}
+    virtual void setText(const std::string& /*text*/) {}
     // The worker has begun (first button "Stop", enabled or not) or ended
     // (first button "Close").
-    virtual void setWorking(bool working, bool stopEnabled) = 0;
+    virtual void setWorking(bool /*working*/, bool /*stopEnabled*/) {}
     // A new current row with the remote path as caption; columns are added
     // in order after it.
-    virtual void addRow(const std::string& remotePath) = 0;
-    virtual void addColumn(const std::string& text) = 0;
+    virtual void addRow(const std::string& /*remotePath*/) {}
+    virtual void addColumn(const std::string& /*text*/) {}
     // Makes an earlier row current again (rows count from 0 in added order).
-    virtual void selectRow(std::size_t index) = 0;
-    virtual void setStatus(const std::string& text) = 0;
-    virtual void setIcon(RowIcon icon) = 0;
+    virtual void selectRow(std::size_t /*index*/) {}
+    virtual void setStatus(const std::string& /*text*/) {}
+    virtual void setIcon(RowIcon /*icon*/) {}
     // An "Upkeep" message box.
-    virtual void message(const std::string& text) = 0;
+    virtual void message(const std::string& /*text*/) {}
     // The internet error box: caption is the failing call.
-    virtual void internetError(const std::string& caption, const std::string& text) = 0;
+    virtual void internetError(const std::string& /*caption*/, const std::string& /*text*/) {}
 };
 
 struct SyncRow {

@@ -25,14 +25,6 @@ class DirectObserver : public zsync::SyncObserver {
 public:
     explicit DirectObserver(TProgressForm& form) : form_(form) {}
     void showServer(const std::string& s) override { form_.DetailsForm->showServer(s); }
-    void setLabel(const std::string&) override {}
-    void setText(const std::string&) override {}
-    void setWorking(bool, bool) override {}
-    void addRow(const std::string&) override {}
-    void addColumn(const std::string&) override {}
-    void selectRow(std::size_t) override {}
-    void setStatus(const std::string&) override {}
-    void setIcon(zsync::RowIcon) override {}
     void message(const std::string& t) override { platform::prompter().warn(zsync::kMessageCaption, t); }
     void internetError(const std::string& c, const std::string& t) override { platform::prompter().warn(c, t); }
 
