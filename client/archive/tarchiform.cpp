@@ -89,6 +89,9 @@ TArchiForm::TArchiForm(TForm1& form1, QWidget* parent) : QDialog(parent), form1_
 }
 
 TArchiForm::~TArchiForm() {
+    // Widths nobody has seen yet are not stored: the first list shown fits
+    // its columns to what it holds.
+    if (!widthsChosen_) return;
     std::vector<int> widths;
     for (int c = 0; c < zentcore::kArchiveColumns; ++c) widths.push_back(ListView1->columnWidth(c));
     zentcore::WriteColumnWidths(kWidthsValue, widths);

@@ -144,3 +144,21 @@ TEST_F(ArchiveWindow, ResubmitPutsNewJobsIntoTheQueueAndDeleteAsksNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ArchiveWindow, ColumnWidthsAreKeptOnceTheListWasShown) {
+    client.windows.reset();
+    EXPECT_EQ(machine.userString("ArchiveListView"), "") << "never shown: nothing stored, the first list fits itself";
+
+    client.start();
+    form().preview = &preview;
+    form().Open();
+    form().ListView1->setColumnWidth(1, 150);
+    client.windows.reset();
+    const std::string stored = machine.userString("ArchiveListView");
+    ASSERT_FALSE(stored.empty());
+    EXPECT_EQ(zentcore::ParseColumnWidths(stored, 12).at(1), 150);
+}
+
+}  // namespace
