@@ -24,6 +24,8 @@ int main(int argc, char** argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(zentcore::kApplicationTitle.data(), qsizetype(zentcore::kApplicationTitle.size())));
+    // The desktop matches the windows to the installed menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.zentrope.Zentrope"));
     // The window lives hidden in the tray; closing a dialog must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
 

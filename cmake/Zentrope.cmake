@@ -8,7 +8,7 @@ function(zentrope_library name)
     add_library(${name} STATIC ${srcs})
   else()
     add_library(${name} SHARED ${srcs})
-    install(TARGETS ${name} LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+    install(TARGETS ${name} LIBRARY DESTINATION ${ZENTROPE_APPDIR})
   endif()
   target_include_directories(${name}
     PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/include

@@ -16,6 +16,8 @@ packages=(
   python3-pyftpdlib python3-openssl openssl   # the updater's tests run a real FTP server, with TLS
   xvfb xauth trayer                 # scripts/screenshots.sh renders the windows under Xvfb, with a tray
   gzip time                         # baseline and RSS of the packing benchmark
+  dpkg-dev fakeroot file lintian    # scripts/package.sh: the .deb, its Depends and its checks
+  desktop-file-utils appstream      # validating the desktop entries and the AppStream metainfo
 )
 
 missing=()

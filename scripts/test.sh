@@ -8,6 +8,9 @@ jobs=$(nproc)
 cmake --preset default >/dev/null
 cmake --build --preset default -j "$jobs"
 ctest --preset default
+# The Debian package from the tree just tested (as root: it is installed,
+# used, upgraded and purged on this machine).
+tests/package/package_test.sh build/default
 
 if [ "${ZENTROPE_SKIP_ASAN:-0}" != 1 ]; then
   cmake --preset asan >/dev/null

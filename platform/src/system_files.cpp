@@ -116,6 +116,23 @@ bool forceDirectories(const std::string& path) {
     return false;
 }
 
+bool forcePrivateDirectory(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash != std::string::npos && slash > 0 && !forceDirectories(path.substr(0, slash))) return false;
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return false;
+    if (!S_ISDIR(st.st_mode)) {
+        errno = ENOTDIR;
+        return false;
+    }
+    if (st.st_uid != ::geteuid()) {
+        errno = EPERM;
+        return false;
+    }
+    return (st.st_mode & 077) == 0 || ::chmod(path.c_str(), st.st_mode & 07700) == 0;
+}
+
 bool directoryExists(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

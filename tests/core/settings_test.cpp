@@ -255,3 +255,22 @@ TEST(ColumnWidths, FormatAndStorePerUser) {
 }
 
 }  // namespace
+
+TEST(Settings, TheUserSaveDirectoryIsTheUsersAlone) {
+    testenv::IsolatedMachine machine;
+    useTestDirectories(machine);
+    const std::string mine = machine.dir().file("save") + "/" + zentcore::LoadClientSettings().settings.UserName;
+    ASSERT_TRUE(fs::is_directory(mine));
+    EXPECT_EQ(fs::status(mine).permissions() & fs::perms::all, fs::perms::owner_all);
+
+    // One an older version left open is closed at the next start.
+    ASSERT_EQ(chmod(mine.c_str(), 0755), 0);
+    EXPECT_TRUE(zentcore::LoadClientSettings().mayGoOn);
+    EXPECT_EQ(fs::status(mine).permissions() & fs::perms::all, fs::perms::owner_all);
+
+    // One made beforehand by another user is not used.
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(mine.c_str(), 65534, 65534), 0);
+        EXPECT_FALSE(zentcore::LoadClientSettings().mayGoOn);
+    }
+}

@@ -8,7 +8,9 @@
 #   private-cupsd.sh stop DIR    stops it
 #
 # Variables ZENTROPE_MACHINE_REGISTRY and ZENTROPE_IPC of the caller are
-# passed on to the backends. Needs root (the backend runs as root).
+# passed on to the backends. ZENTROPE_CUPS_SYSTEM_BIN=1 gives it the system's
+# own backends and filters instead (to find what a package installed there).
+# Needs root (the backend runs as root).
 set -euo pipefail
 
 action=${1:-}; dir=${2:-}
@@ -22,6 +24,8 @@ start)
   mkdir -p "$dir"
   dir=$(cd "$dir" && pwd)
   mkdir -p "$dir"/{conf,spool,cache,state,log,tmp,bin/backend}
+  server_bin=$dir/bin
+  [ "${ZENTROPE_CUPS_SYSTEM_BIN:-0}" = 1 ] && server_bin=$system_bin
   # Filters run as lp and clients as anyone: every directory on the way to
   # ServerBin and the socket may be searched by all (root's own -x test says
   # nothing about that), and the temporary directory is everybody's.
@@ -52,7 +56,7 @@ RequestRoot $dir/spool
 CacheDir $dir/cache
 StateDir $dir/state
 TempDir $dir/tmp
-ServerBin $dir/bin
+ServerBin $server_bin
 ErrorLog $dir/log/error_log
 AccessLog $dir/log/access_log
 PageLog $dir/log/page_log
@@ -71,7 +75,7 @@ CONF
   done
   CUPS_SERVER="$dir/cups.sock" lpstat -r >/dev/null 2>&1 || { echo "cupsd did not start:" >&2; cat "$dir/log/error_log" >&2 || true; exit 1; }
   echo "CUPS_SERVER=$dir/cups.sock"
-  echo "CUPS_SERVERBIN=$dir/bin"
+  echo "CUPS_SERVERBIN=$server_bin"
   ;;
 stop)
   [ -f "$dir/cupsd.pid" ] && kill "$(cat "$dir/cupsd.pid")" 2>/dev/null || true

@@ -6,6 +6,7 @@
 #include <zplatform/system.h>
 
 #include <cerrno>
+#include <iostream>
 #include <optional>
 
 namespace zentcore {
@@ -96,7 +97,10 @@ SettingsLoad LoadClientSettings() {
 
     s.UserSaveDir = platform::joinPath(s.ClientSaveDir, s.UserName);
     if (!makeDirectory(s.FirstTempDir)) return load;
-    load.mayGoOn = makeDirectory(s.UserSaveDir);
+    // The save directory holds the user's archive: nobody else may read it.
+    load.mayGoOn = platform::forcePrivateDirectory(s.UserSaveDir);
+    if (!load.mayGoOn && errno == EPERM)
+        std::cerr << "the save directory " << s.UserSaveDir << " belongs to another user\n";
     return load;
 }
 

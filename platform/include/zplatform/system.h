@@ -67,6 +67,11 @@ std::string joinPath(std::string_view dir, std::string_view name);
 // Creates a directory and every missing parent; true when it is a directory
 // afterwards.
 bool forceDirectories(const std::string& path);
+// Like forceDirectories, but the last directory is its owner's alone: made
+// with mode 0700, or, when it exists, tightened to it. One that belongs to
+// somebody else is refused (EPERM): in a directory every user may write to,
+// another user could have made it beforehand to read what lands in it.
+bool forcePrivateDirectory(const std::string& path);
 bool directoryExists(const std::string& path);
 bool fileExists(const std::string& path);
 
