@@ -14,9 +14,11 @@ packages=(
   python3                           # small HTTP/TCP peers started by tests
   unixodbc-dev libsqliteodbc sqlite3   # the database helpers; tests use a SQLite database through ODBC
   python3-pyftpdlib python3-openssl openssl   # the updater's tests run a real FTP server, with TLS
-  xvfb xauth trayer                 # scripts/screenshots.sh renders the windows under Xvfb, with a tray
+  xvfb xauth trayer                 # scripts/screenshots.sh renders the windows under Xvfb, with a tray,
+  jgmenu lxmenu-data x11-apps x11-xserver-utils netpbm   # and the application menu
   gzip time                         # baseline and RSS of the packing benchmark
   dpkg-dev fakeroot file lintian    # scripts/package.sh: the .deb, its Depends and its checks
+  man-db procps                     # the package test: manual pages found, test processes stopped
   desktop-file-utils appstream      # validating the desktop entries and the AppStream metainfo
 )
 

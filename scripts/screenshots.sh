@@ -144,4 +144,6 @@ if cmake --build "$build" --target zsync_screenshots >/dev/null 2>&1; then
     "$build/bin/zsync_screenshots" "$ftp/app/ftp.ini" "$out"
   kill "$ftp_pid"
 fi
+# The installed menu entry in a desktop's application menu.
+"$root/scripts/lib/menu-screenshot.sh" "$build" "$out/application-menu.png"
 echo "screenshots: wrote $(cd "$out" && ls -- *.png | tr '\n' ' ')"

@@ -54,7 +54,9 @@ dpkg -i "$deb" >"$work/dpkg-install.log" 2>&1 || { cat "$work/dpkg-install.log";
 check "the package is installed" sh -c "dpkg-query -W -f='\${Status}' zentrope | grep -q 'install ok installed'"
 for program in zentclient zentctl zentserver; do
   check "$program is on PATH" test "$(command -v $program)" = /usr/bin/$program
-  check "$program has a manual page" sh -c "man -w $program >/dev/null"
+  # (A machine whose dpkg leaves out manual pages still gets them in the package.)
+  check "$program has a manual page" sh -c "dpkg-deb -c '$deb' | grep -q 'usr/share/man/man1/$program.1.gz' &&
+    { [ ! -e /usr/share/man/man1/$program.1.gz ] || man -w $program >/dev/null; }"
 done
 check "the backend is where CUPS runs it, root's alone" \
   test "$(stat -c '%a %U' /usr/lib/cups/backend/zentro)" = "700 root"
