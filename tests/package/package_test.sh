@@ -110,7 +110,15 @@ zentctl reg set HKLM 'SOFTWARE\ORLO Vestra\Zentrope Client' ClientDelay 7 >/dev/
 mkdir -p "/var/lib/zentrope/$user/kept" && chown "$user" "/var/lib/zentrope/$user/kept"
 
 echo "-- upgrade"
-dpkg -i "$deb" >"$work/dpkg-upgrade.log" 2>&1 || { cat "$work/dpkg-upgrade.log"; exit 1; }
+# The next version: the same package with a higher version number.
+dpkg-deb -R "$deb" "$work/next"
+sed -i 's/^Version: .*/&+next1/' "$work/next/DEBIAN/control"
+dpkg-deb --build --root-owner-group "$work/next" "$work/next.deb" >/dev/null
+# With CUPS out of reach this time: the upgrade goes through and says so.
+CUPS_SERVER=$work/no-cups.sock dpkg -i "$work/next.deb" >"$work/dpkg-upgrade.log" 2>&1 ||
+  { cat "$work/dpkg-upgrade.log"; exit 1; }
+check "the upgrade tells that CUPS does not run" grep -q 'CUPS does not run.*zentctl printer install' "$work/dpkg-upgrade.log"
+check "the package was upgraded" sh -c "dpkg-query -W -f='\${Version}' zentrope | grep -q '+next1$'"
 check "the queued job survives the upgrade" test -n "$queued" -a -f "$queued"
 check "the user's save directory survives the upgrade" test -d "/var/lib/zentrope/$user/kept"
 check "the administrator's settings survive the upgrade" \
