@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the default build, the same tests under
-# AddressSanitizer + UBSan, and a short smoke of every fuzz target.
+# Builds and runs every test: the default build, the package made from it
+# (as root), the same tests under AddressSanitizer + UBSan, and a short smoke
+# of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
