@@ -24,6 +24,11 @@ constexpr int kLevel = 9;
 
 unsigned workerCount() { return std::clamp(std::thread::hardware_concurrency(), 1u, 4u); }
 
+struct Output {
+    std::unique_ptr<std::uint8_t[]> data;
+    std::size_t size = 0, capacity = 0;
+};
+
 class Compressor {
 public:
     Compressor() : c_(libdeflate_alloc_compressor(kLevel)) {
@@ -34,11 +39,14 @@ public:
     Compressor& operator=(const Compressor&) = delete;
 
     // One whole gzip member of the input.
-    void member(const std::vector<std::uint8_t>& in, std::vector<std::uint8_t>& out) {
-        out.resize(libdeflate_gzip_compress_bound(c_, in.size()));
-        const std::size_t n = libdeflate_gzip_compress(c_, in.data(), in.size(), out.data(), out.size());
-        if (n == 0) throw std::runtime_error("gzip compression failed");
-        out.resize(n);
+    void member(const std::vector<std::uint8_t>& in, Output& out) {
+        const std::size_t bound = libdeflate_gzip_compress_bound(c_, in.size());
+        if (bound > out.capacity) {
+            out.data.reset(new std::uint8_t[bound]);   // not zeroed: libdeflate writes before it reads
+            out.capacity = bound;
+        }
+        out.size = libdeflate_gzip_compress(c_, in.data(), in.size(), out.data.get(), out.capacity);
+        if (out.size == 0) throw std::runtime_error("gzip compression failed");
     }
 
 private:
@@ -46,7 +54,8 @@ private:
 };
 
 struct Block {
-    std::vector<std::uint8_t> in, out;
+    std::vector<std::uint8_t> in;
+    Output out;
     bool done = false;   // under the writer's lock
     std::exception_ptr error;
 };
@@ -81,7 +90,7 @@ public:
         if (workers_.empty()) {
             Block& b = filling_ ? *filling_ : *(filling_ = takeBlock());
             Compressor().member(b.in, b.out);
-            sink_(b.out.data(), b.out.size());
+            sink_(b.out.data.get(), b.out.size);
             return;
         }
         if (filling_ && !filling_->in.empty()) submit();
@@ -125,7 +134,7 @@ private:
             done_.wait(lock, [&] { return b.done; });
         }
         if (b.error) std::rethrow_exception(b.error);
-        sink_(b.out.data(), b.out.size());
+        sink_(b.out.data.get(), b.out.size);
         b.in.clear();
         b.done = false;
         free_.push_back(std::move(inOrder_.front()));

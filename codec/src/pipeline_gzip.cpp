@@ -69,10 +69,11 @@ private:
 
 }  // namespace
 
-void compressStep(Conversion& c) {
-    const std::string& path = c.newTempFile("gz");
+void compressStep(Conversion& c, bool intoOutputFile) {
+    std::unique_ptr<FileStream> temp;
+    if (!intoOutputFile) temp = std::make_unique<FileStream>(c.newTempFile("gz"), FileStream::Mode::Create);
+    Stream& packed = temp ? *temp : c.output();
     {
-        FileStream packed(path, FileStream::Mode::Create);
         GzipWriter gz([&](const std::uint8_t* data, std::size_t size) { packed.write(data, size); });
         std::vector<std::uint8_t> buffer(kChunk);
         Stream& in = c.current();
@@ -85,7 +86,9 @@ void compressStep(Conversion& c) {
         }
         gz.finish();
     }
-    c.advance(std::make_unique<FileStream>(path, FileStream::Mode::Read));
+    packed.rewind();
+    if (temp) c.advance(std::move(temp));
+    else c.advanceToOutput();
 }
 
 void decompressStep(Conversion& c) {
