@@ -17,9 +17,9 @@ namespace encdec {
 namespace {
 
 // libdeflate's strongest lazy level. On print data it makes 1-2 % less than
-// gzip -9 in two thirds of its time on one core; its near-optimal level 10
-// makes about 6 % less but takes twice as long as level 9, which would make
-// packing slower than gzip -9 on two cores (bench/README.md).
+// gzip -9 in two thirds of its time on one core. The near-optimal level 10
+// makes about 6 % less but takes twice as long, which on two cores is slower
+// than pigz -9 (bench/README.md).
 constexpr int kLevel = 9;
 
 unsigned workerCount() { return std::clamp(std::thread::hardware_concurrency(), 1u, 4u); }
