@@ -18,8 +18,10 @@ using encdec::GzipWriter;
 // Writes the input in pieces of the given sizes, taken in turn.
 std::string pack(const std::string& input, std::size_t blockSize, const std::vector<std::size_t>& pieces) {
     std::string out;
-    GzipWriter writer([&](const std::uint8_t* data, std::size_t size) { out.append(reinterpret_cast<const char*>(data), size); },
-                      blockSize);
+    auto append = [&](const std::uint8_t* data, std::size_t size) {
+        out.append(reinterpret_cast<const char*>(data), size);
+    };
+    GzipWriter writer(append, blockSize);
     for (std::size_t at = 0, i = 0; at < input.size(); ++i) {
         const std::size_t n = std::min(pieces[i % pieces.size()], input.size() - at);
         writer.write(input.data() + at, n);

@@ -436,8 +436,10 @@ const std::string& sampleMembers() {
     static const std::string gz = [] {
         const std::string plain = testenv::postScriptOfSize(200000);
         std::string out;
-        GzipWriter writer([&](const std::uint8_t* data, std::size_t n) { out.append(reinterpret_cast<const char*>(data), n); },
-                          32 * 1024);
+        auto append = [&](const std::uint8_t* data, std::size_t n) {
+            out.append(reinterpret_cast<const char*>(data), n);
+        };
+        GzipWriter writer(append, 32 * 1024);
         writer.write(plain.data(), plain.size());
         writer.finish();
         return out;
