@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Packing speed and memory of the pipeline against the gzip program, in one
-# run on the same generated PostScript-like job:
-#   - zentctl pack --type 2 takes at most 1.15 x `gzip -9 -c`;
+# Packing speed, size and memory of the pipeline against gzip, pigz and
+# libdeflate-gzip, in one run on the same generated PostScript-like job:
+#   - zentctl pack --type 2 takes at most 0.35 x `gzip -9 -c` and less than
+#     `pigz -9 -p 2`;
+#   - its output is at most 0.95 x gzip -9's and smaller than pigz -9's;
+#   - zentctl unpack --type 2 takes no longer than `gzip -dc` of the same file;
 #   - --type 3 takes at most 10 % more than --type 2;
 #   - packing and unpacking a 256 MiB job stays under 64 MiB peak RSS.
 # Usage: bench/pipeline_vs_gzip.sh [path/to/zentctl]   (a Release build is best)
@@ -17,7 +20,9 @@ rss_limit_kib=$((64 * 1024))
 
 [[ -x $zentctl ]] || { echo "no zentctl at $zentctl (pass its path)" >&2; exit 2; }
 [[ -x /usr/bin/time ]] || { echo "/usr/bin/time is missing (package 'time')" >&2; exit 2; }
-command -v gzip >/dev/null || { echo "gzip is missing" >&2; exit 2; }
+for tool in gzip pigz libdeflate-gzip; do
+    command -v $tool >/dev/null || { echo "$tool is missing (scripts/install-deps.sh)" >&2; exit 2; }
+done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/pipeline-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -83,20 +88,39 @@ echo "generating a ${size_mib} MiB job..."
 generate "$size_mib" "$work/job.ps"
 echo
 
+size() { stat -c %s "$1"; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN{printf "%.3f", a/b}'; }
+
 run "gzip -9 -c" sh -c "gzip -9 -c '$work/job.ps' > '$work/job.gzip'"
 t_gzip=$best_time
+run "pigz -9 -p 2 -c" sh -c "pigz -9 -p 2 -c '$work/job.ps' > '$work/job.pigz'"
+t_pigz=$best_time
+run "libdeflate-gzip -9 -c" sh -c "libdeflate-gzip -9 -c '$work/job.ps' > '$work/job.ldg'"
+t_ldg=$best_time
 run "zentctl pack --type 2" "$zentctl" pack --type 2 "$work/job.ps" "$work/job.t2"
 t_2=$best_time
 run "zentctl pack --type 3" "$zentctl" pack --type 3 "$work/job.ps" "$work/job.t3"
 t_3=$best_time
+run "gzip -dc (type 2 output)" sh -c "gzip -dc '$work/job.t2' > '$work/job.gunzip'"
+t_gunzip=$best_time
+run "zentctl unpack --type 2" "$zentctl" unpack --type 2 "$work/job.t2" "$work/job.back2"
+t_u2=$best_time
 run "zentctl unpack --type 3" "$zentctl" unpack --type 3 "$work/job.t3" "$work/job.back"
-cmp -s "$work/job.ps" "$work/job.back" || { echo "FAIL: type 3 round trip differs"; fail=1; }
+for f in job.back job.back2 job.gunzip; do
+    cmp -s "$work/job.ps" "$work/$f" || { echo "FAIL: $f differs from the job"; fail=1; }
+done
+s_gzip=$(size "$work/job.gzip") s_pigz=$(size "$work/job.pigz") s_ldg=$(size "$work/job.ldg") s_2=$(size "$work/job.t2")
 echo
-printf 'sizes: job %d, gzip -9 %d, type 2 %d, type 3 %d bytes\n' "$(stat -c %s "$work/job.ps")" \
-    "$(stat -c %s "$work/job.gzip")" "$(stat -c %s "$work/job.t2")" "$(stat -c %s "$work/job.t3")"
-printf 'ratios: type 2 / gzip -9 = %.3f, type 3 / type 2 = %.3f\n' \
-    "$(awk -v a="$t_2" -v b="$t_gzip" 'BEGIN{print a/b}')" "$(awk -v a="$t_3" -v b="$t_2" 'BEGIN{print a/b}')"
-check "type 2 within 1.15 x gzip -9" "$t_2 <= 1.15 * $t_gzip"
+printf 'sizes: job %d, gzip -9 %d, pigz -9 %d, libdeflate-gzip -9 %d, type 2 %d, type 3 %d bytes\n' \
+    "$(size "$work/job.ps")" "$s_gzip" "$s_pigz" "$s_ldg" "$s_2" "$(size "$work/job.t3")"
+echo "time / gzip -9: pigz $(ratio "$t_pigz" "$t_gzip"), libdeflate-gzip $(ratio "$t_ldg" "$t_gzip"), type 2 $(ratio "$t_2" "$t_gzip")"
+echo "size / gzip -9: pigz $(ratio "$s_pigz" "$s_gzip"), libdeflate-gzip $(ratio "$s_ldg" "$s_gzip"), type 2 $(ratio "$s_2" "$s_gzip")"
+echo "type 3 / type 2 = $(ratio "$t_3" "$t_2"), unpack type 2 / gzip -dc = $(ratio "$t_u2" "$t_gunzip")"
+check "type 2 within 0.35 x gzip -9" "$t_2 <= 0.35 * $t_gzip"
+check "type 2 faster than pigz -9 -p 2" "$t_2 < $t_pigz"
+check "type 2 size within 0.95 x gzip -9" "$s_2 <= 0.95 * $s_gzip"
+check "type 2 smaller than gzip -9 and pigz -9" "$s_2 < $s_gzip && $s_2 < $s_pigz"
+check "unpack type 2 no slower than gzip -dc" "$t_u2 <= $t_gunzip"
 check "type 3 within 1.10 x type 2" "$t_3 <= 1.10 * $t_2"
 rm -f "$work"/job.*
 

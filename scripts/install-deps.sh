@@ -7,7 +7,7 @@ packages=(
   build-essential g++ cmake ninja-build pkg-config
   clang libclang-rt-14-dev          # libFuzzer and sanitizer runtimes
   libgtest-dev libgmock-dev libbenchmark-dev
-  zlib1g-dev libcurl4-openssl-dev nlohmann-json3-dev
+  zlib1g-dev libdeflate-dev libcurl4-openssl-dev nlohmann-json3-dev   # libdeflate packs job data
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webchannel-dev qt6-tools-dev libqt6opengl6-dev
   libcups2-dev cups cups-filters    # the virtual printer: libcups for IPP, a private cupsd in tests
   ghostscript xdg-utils             # rendering job pages; opening files, folders and mail
@@ -16,7 +16,7 @@ packages=(
   python3-pyftpdlib python3-openssl openssl   # the updater's tests run a real FTP server, with TLS
   xvfb xauth trayer                 # scripts/screenshots.sh renders the windows under Xvfb, with a tray,
   jgmenu lxmenu-data x11-apps x11-xserver-utils netpbm   # and the application menu
-  gzip time                         # baseline and RSS of the packing benchmark
+  gzip pigz libdeflate-tools time   # baselines and RSS of the packing benchmark
   dpkg-dev fakeroot file lintian    # scripts/package.sh: the .deb, its Depends and its checks
   man-db procps                     # the package test: manual pages found, test processes stopped
   desktop-file-utils appstream      # validating the desktop entries and the AppStream metainfo

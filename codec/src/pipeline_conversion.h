@@ -89,7 +89,9 @@ private:
 };
 
 // The steps, shared by both directions.
-void compressStep(Conversion& c);
+// Compresses the current stream into a temporary file, or straight into an
+// output file of the conversion's own when nothing follows the compression.
+void compressStep(Conversion& c, bool intoOutputFile);
 void decompressStep(Conversion& c);
 // Enciphers (or deciphers) the current stream into memory or, for a large
 // input, a temporary file with the given extension.

@@ -1,5 +1,9 @@
-// Compression and decompression through zlib's gzip file functions, level 9.
+// Compression through the parallel gzip writer; decompression through zlib's
+// gzip file functions, which read every gzip writer's data, several members
+// included, and pass data that is not gzip through unchanged.
 #include "pipeline_conversion.h"
+
+#include <zcodec/gzipwriter.h>
 
 #include <zlib.h>
 
@@ -11,8 +15,7 @@ namespace encdec::detail {
 
 namespace {
 
-// Whole blocks per call: the data still goes in blocks of 2048 bytes as far
-// as the format is concerned, with fewer calls and system calls per byte.
+// Whole blocks of 2048 bytes per call, with fewer calls and system calls per byte.
 constexpr std::size_t kChunk = std::size_t(kPipelineBlockSize) * 32;
 // zlib's own file buffer; larger than its default to cut down on writes.
 constexpr unsigned kGzipBuffer = 128 * 1024;
@@ -66,22 +69,26 @@ private:
 
 }  // namespace
 
-void compressStep(Conversion& c) {
-    const std::string& path = c.newTempFile("gz");
+void compressStep(Conversion& c, bool intoOutputFile) {
+    std::unique_ptr<FileStream> temp;
+    if (!intoOutputFile) temp = std::make_unique<FileStream>(c.newTempFile("gz"), FileStream::Mode::Create);
+    Stream& packed = temp ? *temp : c.output();
     {
-        GzipFile gz(path, "wb9");
+        GzipWriter gz([&](const std::uint8_t* data, std::size_t size) { packed.write(data, size); });
         std::vector<std::uint8_t> buffer(kChunk);
         Stream& in = c.current();
         in.rewind();
         for (;;) {
             c.checkTerminated();
             const std::size_t n = readFull(in, buffer.data(), buffer.size());
-            if (n > 0 && ::gzwrite(gz.get(), buffer.data(), unsigned(n)) != int(n)) gz.fail("cannot compress");
+            gz.write(buffer.data(), n);
             if (n < buffer.size()) break;
         }
-        gz.close("cannot compress");
+        gz.finish();
     }
-    c.advance(std::make_unique<FileStream>(path, FileStream::Mode::Read));
+    packed.rewind();
+    if (temp) c.advance(std::move(temp));
+    else c.advanceToOutput();
 }
 
 void decompressStep(Conversion& c) {

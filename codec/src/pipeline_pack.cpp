@@ -5,7 +5,9 @@ namespace encdec {
 namespace {
 
 void packSteps(detail::Conversion& c, TransportType type) {
-    if (type == ttCompress || type == ttCompressEncrypt) detail::compressStep(c);
+    // A file output is fresh and ours: type 2 writes into it without a copy.
+    if (type == ttCompress || type == ttCompressEncrypt)
+        detail::compressStep(c, type == ttCompress && c.outputIsFile());
     if (type == ttEncrypt || type == ttCompressEncrypt || type == ttEncryptDecompress)
         detail::cipherStep(c, &EncCmpThread::EncryptStream, "enc");
     detail::finishStep(c);

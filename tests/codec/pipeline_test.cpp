@@ -1,4 +1,5 @@
 #include <zcodec/cipher.h>
+#include <zcodec/gzipwriter.h>
 #include <zcodec/pipeline.h>
 
 #include <gmock/gmock.h>
@@ -430,6 +431,22 @@ const std::string& sampleGzip() {
     return gz;
 }
 
+// The writer's own form: several members, so that damage can sit in a later one.
+const std::string& sampleMembers() {
+    static const std::string gz = [] {
+        const std::string plain = testenv::postScriptOfSize(200000);
+        std::string out;
+        auto append = [&](const std::uint8_t* data, std::size_t n) {
+            out.append(reinterpret_cast<const char*>(data), n);
+        };
+        GzipWriter writer(append, 32 * 1024);
+        writer.write(plain.data(), plain.size());
+        writer.finish();
+        return out;
+    }();
+    return gz;
+}
+
 class UnpackFailure : public PipelineTest, public ::testing::WithParamInterface<BadPayload> {};
 
 TEST_P(UnpackFailure, FailsAndLeavesNothingBehind) {
@@ -461,6 +478,10 @@ INSTANTIATE_TEST_SUITE_P(
         BadPayload{"HeaderOnly", ttCompress, [] { return sampleGzip().substr(0, 12); }},
         BadPayload{"CorruptBody", ttCompress, [] { return flipped(sampleGzip(), sampleGzip().size() / 2); }},
         BadPayload{"CorruptChecksum", ttDecompressOnly, [] { return flipped(sampleGzip(), sampleGzip().size() - 6); }},
+        BadPayload{"CorruptLaterMember", ttCompress,
+                   [] { return flipped(sampleMembers(), sampleMembers().size() * 3 / 4); }},
+        BadPayload{"TruncatedInLaterMember", ttCompress,
+                   [] { return sampleMembers().substr(0, sampleMembers().size() - 100); }},
         BadPayload{"TruncatedGzipEnciphered", ttCompressEncrypt,
                    [] { return enciphered(sampleGzip().substr(0, sampleGzip().size() - 100)); }},
         BadPayload{"CorruptGzipEnciphered", ttEncryptDecompress,

@@ -6,9 +6,9 @@
 #include <array>
 #include <climits>
 #include <memory>
-#include <stdexcept>
 
 #include <zcodec/cipher.h>
+#include <zcodec/gzipwriter.h>
 
 namespace zentserver {
 
@@ -114,17 +114,10 @@ Unpacked unpackPayload(int transport, Bytes packed, std::int64_t maxUnpacked, bo
 }
 
 Bytes gzipCompress(const Bytes& plain) {
-    z_stream z{};
-    if (deflateInit2(&z, 9, Z_DEFLATED, kGzipWindowBits, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-        throw std::runtime_error("gzip compression failed");
-    std::unique_ptr<z_stream, int (*)(z_stream*)> guard(&z, deflateEnd);
-    Bytes out(deflateBound(&z, uLong(plain.size())));
-    z.next_in = const_cast<Bytef*>(plain.data());
-    z.avail_in = uInt(plain.size());
-    z.next_out = out.data();
-    z.avail_out = uInt(out.size());
-    if (deflate(&z, Z_FINISH) != Z_STREAM_END) throw std::runtime_error("gzip compression failed");
-    out.resize(z.total_out);
+    Bytes out;
+    encdec::GzipWriter::compress(plain.data(), plain.size(), [&](const std::uint8_t* data, std::size_t size) {
+        out.insert(out.end(), data, data + size);
+    });
     return out;
 }
 

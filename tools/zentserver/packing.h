@@ -40,7 +40,7 @@ Unpacked unpackPayload(int transport, Bytes packed, std::int64_t maxUnpacked, bo
 // 3 compresses then enciphers, 0 and 4 send the bytes as they are.
 Bytes packPayload(encdec::TransportType transport, const Bytes& plain);
 
-// gzip at level 9, the format the client's gzip writer makes.
+// gzip as the client makes it, by the same writer (encdec::GzipWriter).
 Bytes gzipCompress(const Bytes& plain);
 
 }  // namespace zentserver
