@@ -16,6 +16,7 @@ build=${1:-$root/build/default}
 if [ ! -f "$build/CMakeCache.txt" ]; then
   (cd "$root" && cmake --preset default >/dev/null)
 fi
+build=$(cd "$build" && pwd)   # cpack runs inside it
 grep -q '^ZENTROPE_UPDATER:BOOL=OFF' "$build/CMakeCache.txt" ||
   { echo "package: $build builds the self-updater; a distribution package must not (configure it with -DZENTROPE_UPDATER=OFF)" >&2; exit 1; }
 cmake --build "$build" -j "$(nproc)" >/dev/null
