@@ -42,8 +42,9 @@ struct MenuSwitches {
 struct SettingsLoad {
     ClientSettings settings;
     MenuSwitches switches;
-    // False when the working or the user save directory cannot be made: the
-    // client ends without a message.
+    // False when the working or the user save directory cannot be made, or
+    // the save directory is another user's: the client ends without a
+    // message (stderr says which).
     bool mayGoOn = false;
     // Lines of the machine settings file that could not be read (they were
     // skipped; every other setting was loaded).
