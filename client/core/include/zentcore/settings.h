@@ -44,7 +44,7 @@ struct SettingsLoad {
     MenuSwitches switches;
     // False when the working or the user save directory cannot be made, or
     // the save directory is another user's: the client ends without a
-    // message (stderr says which).
+    // message (stderr names another user's directory).
     bool mayGoOn = false;
     // Lines of the machine settings file that could not be read (they were
     // skipped; every other setting was loaded).
