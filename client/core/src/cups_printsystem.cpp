@@ -175,17 +175,16 @@ public:
     bool installPortMonitor(const std::string& program) override {
         const std::string dir = backendDirectory();
         const std::string target = platform::joinPath(dir, "zentro");
-        // An installed package puts the backend in place itself; the
-        // program directory's entry then names that very file.
-        struct stat given {}, installed {};
-        if (::stat(program.c_str(), &given) == 0 && ::stat(target.c_str(), &installed) == 0 &&
-            given.st_dev == installed.st_dev && given.st_ino == installed.st_ino)
-            return (installed.st_mode & 07777) == 0700 || ::chmod(target.c_str(), 0700) == 0;
         // The program directory of an installed package names the backend
-        // through a link; the file it names is the one to copy.
+        // through a link: the file it names is the one to copy, and when that
+        // is the installed backend itself there is nothing to copy.
         char* real = ::realpath(program.c_str(), nullptr);
         const std::string source = real ? real : program;
         std::free(real);
+        struct stat given {}, installed {};
+        if (::stat(source.c_str(), &given) == 0 && ::stat(target.c_str(), &installed) == 0 &&
+            given.st_dev == installed.st_dev && given.st_ino == installed.st_ino)
+            return (installed.st_mode & 07777) == 0700 || ::chmod(target.c_str(), 0700) == 0;
         platform::UniqueFd in(platform::openRegularForReading(source));
         if (!in.ok()) return false;
         const std::string temp = platform::createUniqueTempFile(dir, ".zentro-");
